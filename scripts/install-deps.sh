@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs everything Korvane needs to build, play and test, from Debian's archive.
+# Usage: scripts/install-deps.sh        (as root, or with sudo available)
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake pkg-config
+  # engine libraries
+  libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
+  libjpeg62-turbo-dev libsdl-mixer1.2-dev
+  # tests: framework, X server and window tools, programs that make test files
+  googletest libgtest-dev xvfb xdotool x11-apps x11-utils imagemagick libjpeg-turbo-progs libx11-dev
+  sox libsox-fmt-base libsox-fmt-mp3 assimp-testmodels
+)
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: everything is installed"
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+# A fresh machine has no package lists yet; refresh them when the install cannot find a package.
+if ! $sudo apt-get install -y --no-install-recommends "${missing[@]}"; then
+  $sudo apt-get update
+  $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi

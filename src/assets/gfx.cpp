@@ -1,0 +1,3 @@
+#include "assets/gfx.h"
+
+GFX gfx;

@@ -1,0 +1,40 @@
+// JPEG images: decoding, GL textures and the texture table.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct tTexture {
+    std::string name;  // file name in the data directory
+    int16_t width;
+    int16_t height;
+    uint32_t id;       // GL texture name
+    tTexture* next;
+};
+
+// A decoded picture: RGB rows, top row first.
+struct tImageJPG {
+    int32_t rowSpan;
+    int32_t sizeX;
+    int32_t sizeY;
+    std::vector<uint8_t> data;
+};
+
+// Decodes the JPEG file at path to 3-byte RGB pixels. On failure returns
+// false and fills error with libjpeg's message (or the system's, when the
+// file cannot be opened).
+bool decodeJPG(const char* path, tImageJPG& image, std::string& error);
+
+enum class TextureLoad { Loaded, Missing, Corrupt };
+
+// Decodes path and uploads it as a mipmapped RGBA texture, filed at the front
+// of the texture table under path without its five-character prefix. A file
+// that cannot be opened is skipped (Missing); one that cannot be decoded adds
+// nothing and reports libjpeg's message in error (Corrupt).
+TextureLoad loadTexture(const std::string& path, bool, bool, std::string* error = nullptr);
+
+// Index from the front of the first texture named name, or -1.
+int getTextureNum(const std::string& name);
+// what 0: GL name, 1: width, 2: height; -1 for index -1 or any other what.
+int getTexture(int index, int what);

@@ -1,0 +1,12 @@
+// Directory listing.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Every entry name of directory dir once, "." and ".." left out, in the order
+// the file system gives them. An unreadable or missing directory gives none.
+std::vector<std::string> listDirectory(const char* dir);
+
+// Whether path names a directory.
+bool isDirectory(const std::string& path);

@@ -1,0 +1,6 @@
+// (being written) the tube.
+#include "draw/rm_evil_bezier.h"
+
+CBezier scene1;
+
+void CBezier::Bezier() {}

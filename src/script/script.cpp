@@ -1,0 +1,4 @@
+// (being written) the scene statement parser.
+#include "script/script.h"
+
+void CScript::parse() {}

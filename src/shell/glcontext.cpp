@@ -1,0 +1,76 @@
+#include "shell/glcontext.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>  // Required for: EGL_PLATFORM_SURFACELESS_MESA
+
+static void setError(std::string* error, const char* what) {
+    if (error) *error = std::string(what) + " (EGL error " + std::to_string(eglGetError()) + ")";
+}
+
+OffscreenContext::~OffscreenContext() { destroy(); }
+
+bool OffscreenContext::create(int width, int height, std::string* error) {
+    destroy();
+    auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+        eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    EGLDisplay display = EGL_NO_DISPLAY;
+    // The surfaceless platform needs no X server; fall back to the default display.
+    if (getPlatformDisplay)
+        display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    if (display == EGL_NO_DISPLAY) display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
+    if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) {
+        setError(error, "cannot open an EGL display");
+        return false;
+    }
+    display_ = display;
+
+    const EGLint configAttribs[] = {
+        EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+        EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
+        EGL_DEPTH_SIZE, 16, EGL_NONE};
+    EGLConfig config;
+    EGLint count = 0;
+    if (!eglChooseConfig(display, configAttribs, &config, 1, &count) || count < 1) {
+        setError(error, "no EGL configuration with an RGBA pbuffer and depth");
+        destroy();
+        return false;
+    }
+    const EGLint surfaceAttribs[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+    surface_ = eglCreatePbufferSurface(display, config, surfaceAttribs);
+    if (surface_ == EGL_NO_SURFACE) {
+        surface_ = nullptr;
+        setError(error, "cannot create an EGL pbuffer");
+        destroy();
+        return false;
+    }
+    eglBindAPI(EGL_OPENGL_API);
+    // The engine draws with fixed-function GL: ask for a compatibility profile.
+    const EGLint contextAttribs[] = {
+        EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+    context_ = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttribs);
+    if (context_ == EGL_NO_CONTEXT) context_ = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+    if (context_ == EGL_NO_CONTEXT) {
+        context_ = nullptr;
+        setError(error, "cannot create an EGL OpenGL context");
+        destroy();
+        return false;
+    }
+    if (!eglMakeCurrent(display, surface_, surface_, context_)) {
+        setError(error, "cannot make the EGL context current");
+        destroy();
+        return false;
+    }
+    width_ = width;
+    height_ = height;
+    return true;
+}
+
+void OffscreenContext::destroy() {
+    if (!display_) return;
+    eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (context_) eglDestroyContext(display_, context_);
+    if (surface_) eglDestroySurface(display_, surface_);
+    eglTerminate(display_);
+    display_ = context_ = surface_ = nullptr;
+    width_ = height_ = 0;
+}

@@ -1,0 +1,28 @@
+#include "shell/sound.h"
+
+#include "shell/init.h"
+
+CSound sound;
+
+void CSound::init(const char* path) {
+    if (!einit.soundOn) return;
+    // A later music file replaces an earlier one: release what the earlier call opened.
+    exit();
+    music = nullptr;
+    system = musicSystemCreate();
+    music = musicOpenStream(system, path);
+}
+
+void CSound::play() {
+    if (!einit.soundOn) return;
+    channel = musicPlay(system, music);
+}
+
+void CSound::exit() {
+    if (!einit.soundOn) return;
+    musicStreamRelease(music);
+    musicSystemRelease(system);
+    music = nullptr;
+    system = nullptr;
+    channel = nullptr;
+}
