@@ -25,6 +25,14 @@ public:
     std::vector<CScene> scenes;                 // active scenes, highest track first
     std::vector<std::vector<SYNC>> syncLists;
 
+    // Where the text came from, for tools that report on a script: the
+    // physical line (counted from 1) that each entry of lines and of
+    // statements began on, and the physical lines whose definitions never
+    // stopped expanding (cut off at a bound and passed on as they stood).
+    std::vector<int> lineNumbers;
+    std::vector<int> statementLines;
+    std::vector<int> runawayLines;
+
     // Reads the script at path, preprocesses it and runs the option pass.
     // Returns false when the file cannot be opened (nothing else is changed then).
     bool init(const char* path);
