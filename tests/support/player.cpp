@@ -1,0 +1,194 @@
+#include "support/player.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xatom.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "support/showdir.h"
+
+bool displayAvailable() {
+    const char* d = std::getenv("DISPLAY");
+    if (!d || !*d) return false;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    XCloseDisplay(display);
+    return true;
+}
+
+bool displayRequired() {
+    const char* r = std::getenv("KORVANE_REQUIRE_DISPLAY");
+    return r && std::strcmp(r, "1") == 0;
+}
+
+Player::~Player() {
+    if (pid_ > 0 && running()) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    if (!errPath_.empty()) std::remove(errPath_.c_str());
+}
+
+bool Player::start(const std::string& dir, const std::vector<std::string>& args,
+                   const std::vector<std::string>& env) {
+    char errTemplate[] = "/tmp/korvane-stderr-XXXXXX";
+    const int errFd = mkstemp(errTemplate);
+    if (errFd < 0) return false;
+    errPath_ = errTemplate;
+    pid_ = fork();
+    if (pid_ < 0) return false;
+    if (pid_ == 0) {
+        dup2(errFd, 2);
+        if (chdir(dir.c_str()) != 0) _exit(127);
+        for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(KORVANE_BINARY));
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(KORVANE_BINARY, argv.data());
+        _exit(127);
+    }
+    close(errFd);
+    return true;
+}
+
+bool Player::running() {
+    if (pid_ <= 0) return false;
+    if (waitpid(pid_, &status_, WNOHANG) == 0) return true;
+    pid_ = -1;  // reaped: wait() reports status_
+    return false;
+}
+
+int Player::wait(double timeoutSeconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    int& status = status_;
+    while (pid_ > 0) {
+        const pid_t done = waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) break;
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status, 0);
+            pid_ = -1;
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Searches the window tree for a window whose _NET_WM_PID is pid.
+static Window findByPid(Display* display, Window root, unsigned long pid) {
+    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", True);
+    if (pidAtom == None) return 0;
+    Window parent, *children = nullptr;
+    unsigned int count = 0;
+    Window found = 0;
+    if (!XQueryTree(display, root, &root, &parent, &children, &count)) return 0;
+    for (unsigned int i = 0; i < count && !found; i++) {
+        Atom type;
+        int format;
+        unsigned long items, after;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items,
+                               &after, &data) == Success && data) {
+            if (items == 1 && *reinterpret_cast<unsigned long*>(data) == pid) found = children[i];
+            XFree(data);
+        }
+        if (!found) found = findByPid(display, children[i], pid);
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+unsigned long Player::window(double timeoutSeconds) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    Window found = 0;
+    // The window counts once it is mapped: SDL is then reading its events.
+    while (!found && std::chrono::steady_clock::now() < deadline && running()) {
+        found = findByPid(display, DefaultRootWindow(display), static_cast<unsigned long>(pid_));
+        XWindowAttributes attributes;
+        if (found && (!XGetWindowAttributes(display, found, &attributes) || attributes.map_state != IsViewable))
+            found = 0;
+        if (!found) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    XCloseDisplay(display);
+    return found;
+}
+
+std::string Player::errorOutput() const { return readFile(errPath_); }
+
+bool sendKey(unsigned long window, const std::string& key) {
+    return runCommand("xdotool key --window " + std::to_string(window) + " " + key) == 0;
+}
+
+bool sendCloseRequest(unsigned long window) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    XEvent event;
+    std::memset(&event, 0, sizeof event);
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const Status sent = XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+    XCloseDisplay(display);
+    return sent != 0;
+}
+
+bool floodMotion(unsigned long window, int count) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    for (int i = 0; i < count; i++) {
+        XEvent event;
+        std::memset(&event, 0, sizeof event);
+        event.xmotion.type = MotionNotify;
+        event.xmotion.window = window;
+        event.xmotion.root = DefaultRootWindow(display);
+        event.xmotion.x = i % 300;
+        event.xmotion.y = (i * 7) % 200;
+        event.xmotion.same_screen = True;
+        XSendEvent(display, window, False, PointerMotionMask, &event);
+    }
+    XFlush(display);
+    XCloseDisplay(display);
+    return true;
+}
+
+bool windowSize(unsigned long window, int& width, int& height) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    XWindowAttributes attributes;
+    const bool ok = XGetWindowAttributes(display, window, &attributes) != 0;
+    if (ok) {
+        width = attributes.width;
+        height = attributes.height;
+    }
+    XCloseDisplay(display);
+    return ok;
+}
+
+std::string windowName(unsigned long window) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return "";
+    char* name = nullptr;
+    std::string result;
+    if (XFetchName(display, window, &name) && name) {
+        result = name;
+        XFree(name);
+    }
+    XCloseDisplay(display);
+    return result;
+}

@@ -1,0 +1,50 @@
+// Running the real player binary under an X display, as a user would.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// Skips the test when there is no X display; fails it instead when
+// KORVANE_REQUIRE_DISPLAY=1 (as in CI, where a missing display is a fault).
+#define REQUIRE_DISPLAY()                                                          \
+    do {                                                                           \
+        if (!displayAvailable()) {                                                 \
+            if (displayRequired()) FAIL() << "no X display, but one is required"; \
+            GTEST_SKIP() << "no X display (set DISPLAY)";                          \
+        }                                                                          \
+    } while (0)
+
+bool displayAvailable();
+bool displayRequired();
+
+class Player {
+public:
+    ~Player();
+    // Starts the player in directory dir with the given arguments and extra
+    // environment ("NAME=value"); its standard error goes to a file.
+    bool start(const std::string& dir, const std::vector<std::string>& args = {},
+               const std::vector<std::string>& env = {});
+    // Waits for the player to end; its exit status, or -1 when it did not
+    // end within timeout seconds (it is killed then) or died of a signal.
+    int wait(double timeoutSeconds);
+    bool running();
+    // The player's window, found by its process id; 0 when none appeared in time.
+    unsigned long window(double timeoutSeconds = 10);
+    std::string errorOutput() const;
+    pid_t pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+    int status_ = -1;  // wait status once reaped
+    std::string errPath_;
+};
+
+// What the window manager would do or what a user would type.
+bool sendKey(unsigned long window, const std::string& key);
+bool sendCloseRequest(unsigned long window);  // WM_DELETE_WINDOW client message
+bool floodMotion(unsigned long window, int count);
+bool windowSize(unsigned long window, int& width, int& height);
+std::string windowName(unsigned long window);

@@ -1,0 +1,123 @@
+// The real player under X, driven as a user drives it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "support/player.h"
+#include "support/showdir.h"
+
+static const std::vector<std::string> kQuiet = {"SDL_AUDIODRIVER=dummy"};
+static const char* kWindowedShow = "Default !fullscreen\n@sync\n@end\n";
+
+static void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+TEST(Player, OpensACaptionedWindowOfTheScriptSize) {
+    REQUIRE_DISPLAY();
+    struct Case {
+        const char* script;
+        int width, height;
+    } cases[] = {
+        {"Default !fullscreen\n@sync\n@end\n", 640, 480},
+        {"Default !fullscreen 800x600\n@sync\n@end\n", 800, 600},
+        {"Options Default 1024x768 !fullscreen\n@sync\n@end\n", 1024, 768},
+        {"Default !fullscreen 1280x1024\n@sync\n@end\n", 640, 480},  // not an option size
+    };
+    for (const Case& c : cases) {
+        ShowDir show;
+        show.writeScript(c.script);
+        Player player;
+        ASSERT_TRUE(player.start(show.path(), {}, kQuiet));
+        const unsigned long window = player.window();
+        ASSERT_NE(window, 0u) << c.script << player.errorOutput();
+        EXPECT_EQ(windowName(window), "Korvane");
+        int width = 0, height = 0;
+        ASSERT_TRUE(windowSize(window, width, height));
+        EXPECT_EQ(width, c.width) << c.script;
+        EXPECT_EQ(height, c.height) << c.script;
+        ASSERT_TRUE(sendKey(window, "Escape"));
+        EXPECT_EQ(player.wait(10), 0);
+    }
+}
+
+TEST(Player, EscapeEndsTheShowOtherKeysDoNot) {
+    REQUIRE_DISPLAY();
+    ShowDir show;
+    show.writeScript(kWindowedShow);
+    Player player;
+    ASSERT_TRUE(player.start(show.path(), {}, kQuiet));
+    const unsigned long window = player.window();
+    ASSERT_NE(window, 0u) << player.errorOutput();
+    ASSERT_TRUE(sendKey(window, "a Return space F1"));
+    sleepMs(500);
+    EXPECT_TRUE(player.running());
+    ASSERT_TRUE(sendKey(window, "Escape"));
+    EXPECT_EQ(player.wait(10), 0);
+    EXPECT_EQ(player.errorOutput(), "");
+}
+
+TEST(Player, ClosingTheWindowEndsTheShow) {
+    REQUIRE_DISPLAY();
+    ShowDir show;
+    show.writeScript(kWindowedShow);
+    Player player;
+    ASSERT_TRUE(player.start(show.path(), {}, kQuiet));
+    const unsigned long window = player.window();
+    ASSERT_NE(window, 0u) << player.errorOutput();
+    ASSERT_TRUE(sendCloseRequest(window));
+    EXPECT_EQ(player.wait(10), 0);
+}
+
+// SDL keeps 128 pending events and drops the rest: taking one per frame would
+// leave an Escape behind a motion flood for a long time, or lose it.
+TEST(Player, EscapeBehindAFloodOfMotionStillEndsTheShow) {
+    REQUIRE_DISPLAY();
+    ShowDir show;
+    show.writeScript(kWindowedShow);
+    Player player;
+    ASSERT_TRUE(player.start(show.path(), {}, kQuiet));
+    const unsigned long window = player.window();
+    ASSERT_NE(window, 0u) << player.errorOutput();
+    ASSERT_TRUE(floodMotion(window, 5000));
+    ASSERT_TRUE(sendKey(window, "Escape"));
+    EXPECT_EQ(player.wait(10), 0);
+
+    Player again;
+    ASSERT_TRUE(again.start(show.path(), {}, kQuiet));
+    const unsigned long second = again.window();
+    ASSERT_NE(second, 0u);
+    ASSERT_TRUE(floodMotion(second, 5000));
+    ASSERT_TRUE(sendCloseRequest(second));
+    EXPECT_EQ(again.wait(10), 0);
+}
+
+TEST(Player, ArgumentsChangeNothing) {
+    REQUIRE_DISPLAY();
+    ShowDir show;
+    show.writeScript("Default !fullscreen 800x600\n@sync\n@end\n");
+    Player player;
+    ASSERT_TRUE(player.start(show.path(), {"--help", "1024x768", "data/other.txt"}, kQuiet));
+    const unsigned long window = player.window();
+    ASSERT_NE(window, 0u) << player.errorOutput();
+    int width = 0, height = 0;
+    ASSERT_TRUE(windowSize(window, width, height));
+    EXPECT_EQ(width, 800);
+    EXPECT_EQ(height, 600);
+    ASSERT_TRUE(sendKey(window, "Escape"));
+    EXPECT_EQ(player.wait(10), 0);
+}
+
+// No display is needed: the script is read before the window opens.
+TEST(Player, MissingScriptIsReportedWithStatusOne) {
+    ShowDir show;
+    Player player;
+    ASSERT_TRUE(player.start(show.path(), {}, kQuiet));
+    EXPECT_EQ(player.wait(10), 1);
+    EXPECT_EQ(player.errorOutput(), "korvane: cannot open data/script.txt: No such file or directory\n");
+
+    ShowDir empty;
+    std::filesystem::remove(empty.data());
+    Player noData;
+    ASSERT_TRUE(noData.start(empty.path(), {}, kQuiet));
+    EXPECT_EQ(noData.wait(10), 1);
+}
