@@ -75,50 +75,56 @@ bool readWholeFile(const std::string& path, std::vector<unsigned char>& out) {
     return true;
 }
 
-// Reads the element count at the start of a chunk's data and cuts it to the
-// elements of elementSize bytes that the chunk really holds. Sets first to
-// where the elements start.
-size_t elementCount(const Bytes& in, const Chunk& c, size_t elementSize, size_t& first,
-                    Load3DSReport& report) {
-    first = c.start + 2;
-    if (c.end < first) {
-        report.countsCut = true;
-        first = c.end;
-        return 0;
+// The elements of an element list chunk: where they start and how many of
+// them the chunk really holds.
+struct Elements {
+    size_t first;
+    size_t count;
+    bool cut;  // the chunk holds fewer than its count says
+};
+
+// Reads the 16-bit element count at the start of a chunk's data and cuts it
+// to the elements of elementSize bytes that fit before the chunk's end.
+Elements elementsOf(const Bytes& in, const Chunk& c, size_t elementSize, Load3DSReport& report) {
+    Elements e{c.start + 2, 0, false};
+    if (c.end < e.first) {
+        e.first = c.end;
+        e.cut = true;
+    } else {
+        const size_t declared = readU16(in, c.start);
+        const size_t room = (c.end - e.first) / elementSize;
+        e.count = declared <= room ? declared : room;
+        e.cut = declared > room;
     }
-    const size_t declared = readU16(in, c.start);
-    const size_t room = (c.end - first) / elementSize;
-    if (declared <= room) return declared;
-    report.countsCut = true;
-    return room;
+    if (e.cut) report.countsCut = true;
+    return e;
 }
 
 void readVertices(const Bytes& in, const Chunk& c, object_type& obj, Load3DSReport& report) {
-    size_t pos;
-    const size_t n = elementCount(in, c, 12, pos, report);
-    obj.vertices.reserve(obj.vertices.size() + n);
-    for (size_t i = 0; i < n; i++, pos += 12)
+    const Elements e = elementsOf(in, c, 12, report);
+    obj.vertices.reserve(obj.vertices.size() + e.count);
+    for (size_t i = 0, pos = e.first; i < e.count; i++, pos += 12)
         obj.vertices.push_back({readFloat(in, pos), readFloat(in, pos + 4), readFloat(in, pos + 8)});
 }
 
 // Returns where the face list's sub-chunks start.
 size_t readFaces(const Bytes& in, const Chunk& c, object_type& obj, Load3DSReport& report) {
-    size_t pos;
-    const size_t n = elementCount(in, c, 8, pos, report);
-    obj.polygonCount = int32_t(n);
-    obj.polygons.reserve(obj.polygons.size() + n);
+    const Elements e = elementsOf(in, c, 8, report);
+    obj.polygonCount = int32_t(e.count);
+    obj.polygons.reserve(obj.polygons.size() + e.count);
     // Indices are unsigned 16-bit: widen, never sign-extend. The flag word is dropped.
-    for (size_t i = 0; i < n; i++, pos += 8)
+    size_t pos = e.first;
+    for (size_t i = 0; i < e.count; i++, pos += 8)
         obj.polygons.push_back({readU16(in, pos), readU16(in, pos + 2), readU16(in, pos + 4)});
-    return pos;
+    // A cut list fills its chunk: there are no sub-chunks to go on with.
+    return e.cut ? c.end : pos;
 }
 
 void readMapcoords(const Bytes& in, const Chunk& c, object_type& obj, Load3DSReport& report) {
     obj.hasMapcoords = true;
-    size_t pos;
-    const size_t n = elementCount(in, c, 8, pos, report);
-    obj.mapcoords.reserve(obj.mapcoords.size() + n);
-    for (size_t i = 0; i < n; i++, pos += 8)
+    const Elements e = elementsOf(in, c, 8, report);
+    obj.mapcoords.reserve(obj.mapcoords.size() + e.count);
+    for (size_t i = 0, pos = e.first; i < e.count; i++, pos += 8)
         obj.mapcoords.push_back({readFloat(in, pos), readFloat(in, pos + 4)});
 }
 
