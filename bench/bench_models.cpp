@@ -1,6 +1,7 @@
 // Load time of 3DS models: ten tori of 20,000 triangles with mapping
 // coordinates, written to a temporary directory and loaded one by one.
 // Usage: bench_models [rounds]   (default 5; the best round is reported)
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>

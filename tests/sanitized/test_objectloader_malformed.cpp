@@ -1,5 +1,7 @@
 // Broken 3DS files, run under AddressSanitizer and UndefinedBehaviorSanitizer:
 // every load ends, reads nothing outside the file and says what it met.
+#include <algorithm>
+#include <cstring>
 #include <random>
 
 #include "support/model_fixture.h"
