@@ -2,7 +2,6 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 
 #include "support/model_fixture.h"
 #include "support/model_shapes.h"
