@@ -10,10 +10,7 @@
 
 #include "assets/gfx.h"
 #include "assets/objectloader.h"
-
-// The benchmarks link only the engine, so the test writer is compiled in here.
-#include "../tests/support/model_3ds_writer.cpp"
-#include "../tests/support/model_shapes.cpp"
+#include "shapes3ds.h"
 
 namespace fs = std::filesystem;
 

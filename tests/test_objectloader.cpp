@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "support/model_fixture.h"
-#include "support/model_shapes.h"
+#include "shapes3ds.h"
 
 using ObjectLoader = ModelLoaderTest;
 

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "support/model_fixture.h"
-#include "support/model_shapes.h"
+#include "shapes3ds.h"
 
 using MalformedModel = ModelLoaderTest;
 

@@ -6,7 +6,7 @@
 
 #include "assets/gfx.h"
 #include "assets/objectloader.h"
-#include "model_3ds_writer.h"
+#include "write3ds.h"
 #include "model_table.h"
 #include "support/showdir.h"
 

@@ -2,7 +2,7 @@
 // coordinates, one per vertex.
 #pragma once
 
-#include "model_3ds_writer.h"
+#include "write3ds.h"
 
 // A cube of side size centred on the origin: 8 vertices, 12 faces, 8 mapcoords.
 Mesh3DS boxMesh(const std::string& name, float size = 1.0f);

@@ -1,4 +1,4 @@
-#include "model_shapes.h"
+#include "shapes3ds.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "model_3ds_writer.h"
+#include "write3ds.h"
 
 #include <cstdio>
 #include <cstring>
