@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -410,4 +411,19 @@ TEST_F(ParserTest, EndAsAnOperandIsNoKeyword) {
             std::exit(s.opacityOn && s.blend && s.opacityStart == 1.0f ? 3 : 4);
         },
         ::testing::ExitedWithCode(3), "");
+}
+
+TEST_F(ParserTest, HostileStatementsStayWithinBounds) {
+    add(2000000000, "2000000000 duration 2000000000");
+    add(2000000000, "2000000000\tto to to object to mask to\r\n");
+    add(2000000000, "2000000000 color 1e99 -1e99 nan to 1 1 1 opacity 99999999999999999999 track -99999999999");
+    add(2000000000, "2000000000 object .jpg mask .JPG object x.3ds to y.3ds move");
+    script.parse();
+    ASSERT_EQ(script.scenes.size(), 4u);
+    EXPECT_EQ(script.scenes[0].endTime, INT32_MAX);  // saturated, not wrapped
+    EXPECT_EQ(script.scenes[2].track, INT32_MIN);  // and carried on to the fourth
+    EXPECT_EQ(script.scenes[3].track, INT32_MIN);
+    EXPECT_TRUE(script.scenes[3].moveOn);
+    EXPECT_EQ(script.scenes[3].objectStart, -1);  // no model x.3ds
+    EXPECT_EQ(script.scenes[3].maskStart, -1);    // no image .JPG
 }
