@@ -1,10 +1,12 @@
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "assets/imageloader.h"
+#include "assets/mipmaps.h"
 #include "support/jpeg_files.h"
 #include "support/offscreen.h"
 #include "support/showdir.h"
@@ -51,14 +53,20 @@ struct Level {
     int alpha(int x, int y) const { return rgba[(static_cast<size_t>(y) * width + x) * 4 + 3]; }
 };
 
-static Level levelZero(int textureIndex) {
+// Mipmap level lod of the bound texture.
+static Level boundLevel(int lod) {
     Level level;
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(getTexture(textureIndex, 0)));
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &level.width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &level.height);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, lod, GL_TEXTURE_WIDTH, &level.width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, lod, GL_TEXTURE_HEIGHT, &level.height);
     level.rgba.resize(static_cast<size_t>(level.width) * level.height * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, level.rgba.data());
+    glGetTexImage(GL_TEXTURE_2D, lod, GL_RGBA, GL_UNSIGNED_BYTE, level.rgba.data());
+    return level;
+}
+
+static Level levelZero(int textureIndex) {
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(getTexture(textureIndex, 0)));
+    Level level = boundLevel(0);
     glBindTexture(GL_TEXTURE_2D, 0);
     return level;
 }
@@ -131,11 +139,6 @@ TEST_F(TextureTest, RowZeroIsTheTopOfThePicture) {
     }
 }
 
-struct Kind {
-    const char* what;
-    Rgb expected;
-};
-
 // Every kind of file comes out as RGB, both from decodeJPG and as a texture.
 TEST_F(TextureTest, EveryColourModelAndProgressiveFilesLoadAsRgb) {
     const uint8_t red[4] = {0, 255, 255, 0};
@@ -170,6 +173,37 @@ TEST_F(TextureTest, EveryColourModelAndProgressiveFilesLoadAsRgb) {
         ASSERT_EQ(loadTexture(path(c.name), true, false), TextureLoad::Loaded);
         EXPECT_TRUE(colorNear(levelZero(0).at(5, 5), c.expected, 6));
     }
+}
+
+// The loader's own halving must give the very bytes that GLU's would.
+TEST_F(TextureTest, PowerOfTwoMipmapsAreGlusToTheByte) {
+    const int sizes[][2] = {{1, 1}, {2, 2}, {1, 8}, {16, 1}, {2, 16}, {64, 8}, {256, 256}, {4, 2}};
+    unsigned noise = 12345;
+    for (const auto& size : sizes) {
+        const int w = size[0], h = size[1];
+        SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+        std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4);
+        for (uint8_t& b : rgba) b = static_cast<uint8_t>((noise = noise * 1103515245u + 12345u) >> 16);
+        GLuint ids[2];
+        glGenTextures(2, ids);
+        glBindTexture(GL_TEXTURE_2D, ids[0]);
+        ASSERT_TRUE(buildPowerOfTwoMipmaps(w, h, rgba.data()));
+        glBindTexture(GL_TEXTURE_2D, ids[1]);
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 4, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        for (int lod = 0; (w >> lod) > 0 || (h >> lod) > 0; lod++) {
+            glBindTexture(GL_TEXTURE_2D, ids[0]);
+            const Level ours = boundLevel(lod);
+            glBindTexture(GL_TEXTURE_2D, ids[1]);
+            const Level glus = boundLevel(lod);
+            ASSERT_EQ(ours.width, std::max(1, w >> lod)) << lod;
+            ASSERT_EQ(ours.height, glus.height) << lod;
+            EXPECT_TRUE(ours.rgba == glus.rgba) << "level " << lod;
+        }
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glDeleteTextures(2, ids);
+    }
+    EXPECT_FALSE(buildPowerOfTwoMipmaps(300, 256, nullptr));
+    EXPECT_FALSE(buildPowerOfTwoMipmaps(256, 3, nullptr));
 }
 
 TEST_F(TextureTest, OddSizesDecodeWithTightRows) {

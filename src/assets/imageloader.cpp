@@ -11,6 +11,7 @@
 
 #include "assets/gfx.h"
 #include "assets/jpegdecode.h"
+#include "assets/mipmaps.h"
 
 // Asset names are paths without the "data/" prefix.
 static const size_t kPrefixLength = 5;
@@ -67,7 +68,9 @@ TextureLoad loadTexture(const std::string& path, bool, bool, std::string* error)
     record->width = static_cast<int16_t>(image.sizeX);  // the decoder refuses anything wider than int16
     record->height = static_cast<int16_t>(image.sizeY);
     // Row 0 is the top row of the picture: texture coordinate t = 0 is its top edge.
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 4, image.sizeX, image.sizeY, GL_RGBA, GL_UNSIGNED_BYTE, image.data.data());
+    // Power-of-two pictures get GLU's levels from a faster halving; GLU rescales the rest.
+    if (!buildPowerOfTwoMipmaps(image.sizeX, image.sizeY, image.data.data()))
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 4, image.sizeX, image.sizeY, GL_RGBA, GL_UNSIGNED_BYTE, image.data.data());
 
     record->next = gfx.textures;
     gfx.textures = record.release();
