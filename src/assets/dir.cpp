@@ -29,7 +29,9 @@ void CInit::dir() {
     for (const std::string& name : names) {
         const std::string path = kDataPrefix + name;
         const AssetKind kind = kindOf(path);
-        if (kind == AssetKind::None || isDirectory(path)) continue;
+        // Only plain files reach a loader: a directory named x.jpg is passed over,
+        // and so is a pipe, which would block the open.
+        if (kind == AssetKind::None || !isRegularFile(path)) continue;
         if (kind == AssetKind::Texture) {
             std::string error;
             if (loadTexture(path, true, false, &error) == TextureLoad::Corrupt) engine.fail(path + ": " + error);

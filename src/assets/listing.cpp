@@ -19,7 +19,7 @@ std::vector<std::string> listDirectory(const char* dir) {
     return names;
 }
 
-bool isDirectory(const std::string& path) {
+bool isRegularFile(const std::string& path) {
     struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }

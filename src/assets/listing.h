@@ -8,5 +8,6 @@
 // the file system gives them. An unreadable or missing directory gives none.
 std::vector<std::string> listDirectory(const char* dir);
 
-// Whether path names a directory.
-bool isDirectory(const std::string& path);
+// Whether path names a regular file, following symbolic links. Directories,
+// pipes and devices are not: opening a pipe would wait for a writer.
+bool isRegularFile(const std::string& path);
