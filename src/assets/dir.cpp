@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <string>
 
+#include "assets/dir.h"
 #include "assets/imageloader.h"
 #include "assets/listing.h"
 #include "assets/objectloader.h"
@@ -9,10 +10,8 @@
 #include "shell/init.h"
 #include "shell/sound.h"
 
-enum class AssetKind { Texture, Model, Music, None };
-
-// By the last three characters of the path, byte for byte: "jpg" needs no dot, ".xm" does.
-static AssetKind kindOf(const std::string& path) {
+AssetKind assetKind(const std::string& path) {
+    if (path.size() < 3) return AssetKind::None;
     const std::string ext = path.substr(path.size() - 3);
     if (ext == "jpg" || ext == "JPG") return AssetKind::Texture;
     if (ext == "3ds") return AssetKind::Model;
@@ -22,13 +21,17 @@ static AssetKind kindOf(const std::string& path) {
     return AssetKind::None;
 }
 
-void CInit::dir() {
+std::vector<std::string> dataNames() {
     std::vector<std::string> names = listDirectory(kDataDir);
     // std::string compares bytes as unsigned values, prefixes first.
     std::sort(names.begin(), names.end());
-    for (const std::string& name : names) {
+    return names;
+}
+
+void CInit::dir() {
+    for (const std::string& name : dataNames()) {
         const std::string path = kDataPrefix + name;
-        const AssetKind kind = kindOf(path);
+        const AssetKind kind = assetKind(path);
         // Only plain files reach a loader: a directory named x.jpg is passed over,
         // and so is a pipe, which would block the open.
         if (kind == AssetKind::None || !isRegularFile(path)) continue;

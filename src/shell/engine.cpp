@@ -8,7 +8,15 @@
 
 CMain engine;
 
+static QuitHandler quitHandler = nullptr;
+
+void setQuitHandler(QuitHandler handler) { quitHandler = handler; }
+
 void CMain::quit() {
+    if (quitHandler) {
+        quitHandler();
+        std::abort();  // a handler that returns has broken its contract
+    }
     sound.exit();
     SDL_Quit();
     std::exit(0);

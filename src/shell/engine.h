@@ -13,3 +13,9 @@ public:
 };
 
 extern CMain engine;
+
+// Tools that compose a show themselves (capture, checks) must survive the
+// show's "end": a handler set here runs in quit() instead of the shutdown.
+// It must not return; it throws or jumps back to the tool's own loop.
+using QuitHandler = void (*)();
+void setQuitHandler(QuitHandler handler);
