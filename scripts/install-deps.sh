@@ -11,7 +11,7 @@ packages=(
   libjpeg62-turbo-dev libsdl-mixer1.2-dev
   # tests: framework, X server and window tools, programs that make test files
   googletest libgtest-dev xvfb xdotool x11-apps x11-utils imagemagick libjpeg-turbo-progs libx11-dev
-  sox libsox-fmt-base libsox-fmt-mp3 assimp-testmodels
+  sox libsox-fmt-base libsox-fmt-mp3 assimp-testmodels assimp-utils
 )
 
 sudo=""

@@ -1,6 +1,246 @@
-// (being written) 3DS models.
+// 3DS models: the chunk walk and the model table.
+//
+// The file is read whole into memory once and walked as one flat sequence of
+// chunk headers. Every read is checked against the end of its chunk, and a
+// header that cannot move the walk forward, or that claims more bytes than
+// the file has, ends the walk, so the loader ends on any input.
 #include "assets/objectloader.h"
 
-int Load3DS(const std::string&, Load3DSReport*) { return 0; }
-int getObjectNum(const std::string&) { return -1; }
-object_type* getObject(int) { return nullptr; }
+#include <sys/stat.h>  // Required for: fstat()
+
+#include <cstdio>   // Required for: fopen(), fread()
+#include <cstring>  // Required for: memcpy()
+
+#include "assets/gfx.h"
+
+namespace {
+
+// Chunk ids the walk understands.
+enum : uint16_t {
+    kMain = 0x4D4D,
+    kEditor = 0x3D3D,
+    kObject = 0x4000,
+    kMesh = 0x4100,
+    kVertices = 0x4110,
+    kFaces = 0x4120,
+    kMapcoords = 0x4140,
+    kMaterial = 0xAFFF,
+    kTextureMap = 0xA200,
+    kMapName = 0xA300,
+    kKeyframer = 0xB000,
+    kObjectNode = 0xB002,
+};
+
+const size_t kHeaderSize = 6;
+const size_t kNameSize = 20;
+
+struct Bytes {
+    const unsigned char* data;
+    size_t size;
+};
+
+// One chunk: where its own data starts and where the chunk ends.
+struct Chunk {
+    uint16_t id;
+    size_t start;
+    size_t end;
+};
+
+uint16_t readU16(const Bytes& in, size_t pos) {
+    return uint16_t(in.data[pos] | in.data[pos + 1] << 8);
+}
+
+uint32_t readU32(const Bytes& in, size_t pos) {
+    return uint32_t(in.data[pos]) | uint32_t(in.data[pos + 1]) << 8 |
+           uint32_t(in.data[pos + 2]) << 16 | uint32_t(in.data[pos + 3]) << 24;
+}
+
+float readFloat(const Bytes& in, size_t pos) {
+    const uint32_t bits = readU32(in, pos);
+    float f;
+    memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+bool readWholeFile(const std::string& path, std::vector<unsigned char>& out) {
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) return false;
+    // The size is only a hint: read until the stream ends, whatever it is.
+    struct stat st;
+    if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode)) out.reserve(size_t(st.st_size));
+    unsigned char block[65536];
+    size_t got;
+    while ((got = fread(block, 1, sizeof block, f)) > 0) out.insert(out.end(), block, block + got);
+    fclose(f);
+    return true;
+}
+
+// The elements of an element list chunk: where they start and how many of
+// them the chunk really holds.
+struct Elements {
+    size_t first;
+    size_t count;
+    bool cut;  // the chunk holds fewer than its count says
+};
+
+// Reads the 16-bit element count at the start of a chunk's data and cuts it
+// to the elements of elementSize bytes that fit before the chunk's end.
+Elements elementsOf(const Bytes& in, const Chunk& c, size_t elementSize, Load3DSReport& report) {
+    Elements e{c.start + 2, 0, false};
+    if (c.end < e.first) {
+        e.first = c.end;
+        e.cut = true;
+    } else {
+        const size_t declared = readU16(in, c.start);
+        const size_t room = (c.end - e.first) / elementSize;
+        e.count = declared <= room ? declared : room;
+        e.cut = declared > room;
+    }
+    if (e.cut) report.countsCut = true;
+    return e;
+}
+
+void readVertices(const Bytes& in, const Chunk& c, object_type& obj, Load3DSReport& report) {
+    const Elements e = elementsOf(in, c, 12, report);
+    obj.vertices.reserve(obj.vertices.size() + e.count);
+    for (size_t i = 0, pos = e.first; i < e.count; i++, pos += 12)
+        obj.vertices.push_back({readFloat(in, pos), readFloat(in, pos + 4), readFloat(in, pos + 8)});
+}
+
+// Returns where the face list's sub-chunks start.
+size_t readFaces(const Bytes& in, const Chunk& c, object_type& obj, Load3DSReport& report) {
+    const Elements e = elementsOf(in, c, 8, report);
+    obj.polygonCount = int32_t(e.count);
+    obj.polygons.reserve(obj.polygons.size() + e.count);
+    // Indices are unsigned 16-bit: widen, never sign-extend. The flag word is dropped.
+    size_t pos = e.first;
+    for (size_t i = 0; i < e.count; i++, pos += 8)
+        obj.polygons.push_back({readU16(in, pos), readU16(in, pos + 2), readU16(in, pos + 4)});
+    // A cut list fills its chunk: there are no sub-chunks to go on with.
+    return e.cut ? c.end : pos;
+}
+
+void readMapcoords(const Bytes& in, const Chunk& c, object_type& obj, Load3DSReport& report) {
+    obj.hasMapcoords = true;
+    const Elements e = elementsOf(in, c, 8, report);
+    obj.mapcoords.reserve(obj.mapcoords.size() + e.count);
+    for (size_t i = 0, pos = e.first; i < e.count; i++, pos += 8)
+        obj.mapcoords.push_back({readFloat(in, pos), readFloat(in, pos + 4)});
+}
+
+// Copies a NUL-terminated name of at most 19 characters into field and
+// returns the position after its NUL. A longer name keeps its first 19
+// characters; the walk still skips past its NUL (or to the chunk's end) so
+// the next header is read where it really starts.
+size_t readName(const Bytes& in, const Chunk& c, char (&field)[kNameSize], Load3DSReport& report) {
+    size_t pos = c.start;
+    size_t len = 0;
+    while (pos < c.end && in.data[pos] != 0) {
+        if (len < kNameSize - 1) field[len] = char(in.data[pos]);
+        len++;
+        pos++;
+    }
+    field[len < kNameSize - 1 ? len : kNameSize - 1] = '\0';
+    if (len >= kNameSize || pos == c.end) report.nameTruncated = true;
+    return pos < c.end ? pos + 1 : c.end;  // past the NUL
+}
+
+// Acts on one chunk and returns where the next header starts.
+size_t readChunk(const Bytes& in, const Chunk& c, object_type& obj, Load3DSReport& report) {
+    switch (c.id) {
+    case kMain:
+    case kEditor:
+    case kMesh:
+    case kMaterial:
+    case kTextureMap:
+    case kKeyframer:
+    case kObjectNode:
+        return c.start;  // their sub-chunks follow the header
+    case kObject:
+        return readName(in, c, obj.objectName, report);
+    case kVertices:
+        readVertices(in, c, obj, report);
+        return c.end;
+    case kFaces:
+        return readFaces(in, c, obj, report);
+    case kMapcoords:
+        readMapcoords(in, c, obj, report);
+        return c.end;
+    case kMapName:
+        readName(in, c, obj.textureName, report);
+        return c.end;
+    default:
+        return c.end;  // not ours: skipped whole, sub-chunks and all
+    }
+}
+
+void walk(const Bytes& in, object_type& obj, Load3DSReport& report) {
+    size_t pos = 0;
+    while (pos < in.size) {
+        if (in.size - pos < kHeaderSize) {
+            report.walkStoppedEarly = true;  // a header cut by the end of the file
+            return;
+        }
+        const uint32_t length = readU32(in, pos + 2);
+        if (length < kHeaderSize || length > in.size - pos) {
+            report.walkStoppedEarly = true;
+            return;
+        }
+        pos = readChunk(in, {readU16(in, pos), pos + kHeaderSize, pos + length}, obj, report);
+    }
+}
+
+// Counts what drawing will meet in the first polygonCount triangles: those it
+// skips for an index past the vertices, and the vertex indices of drawn
+// triangles that have no mapping coordinate.
+void checkDrawable(const object_type& obj, Load3DSReport& report) {
+    size_t drawn = obj.polygonCount > 0 ? size_t(obj.polygonCount) : 0;
+    if (drawn > obj.polygons.size()) drawn = obj.polygons.size();
+    const size_t vertices = obj.vertices.size();
+    const size_t mapcoords = obj.mapcoords.size();
+    for (size_t i = 0; i < drawn; i++) {
+        const polygon_type& p = obj.polygons[i];
+        const size_t index[3] = {size_t(p.a), size_t(p.b), size_t(p.c)};
+        if (index[0] >= vertices || index[1] >= vertices || index[2] >= vertices) {
+            report.indicesOutOfRange++;
+            continue;
+        }
+        if (!obj.hasMapcoords) continue;
+        for (size_t k : index)
+            if (k >= mapcoords) report.mapcoordsMissing++;
+    }
+}
+
+}  // namespace
+
+int Load3DS(const std::string& path, Load3DSReport* report) {
+    std::vector<unsigned char> file;
+    if (!readWholeFile(path, file)) return 0;
+
+    object_type* obj = new object_type{};
+    obj->name = path.size() > 5 ? path.substr(5) : std::string();
+
+    Load3DSReport local;
+    Load3DSReport& r = report ? *report : local;
+    r = Load3DSReport{};
+    walk({file.data(), file.size()}, *obj, r);
+    checkDrawable(*obj, r);
+
+    obj->next = gfx.objects;
+    gfx.objects = obj;
+    return 1;
+}
+
+int getObjectNum(const std::string& name) {
+    int index = 0;
+    for (const object_type* o = gfx.objects; o; o = o->next, index++)
+        if (o->name == name) return index;
+    return -1;
+}
+
+object_type* getObject(int index) {
+    if (index < 0) return nullptr;
+    object_type* o = gfx.objects;
+    for (; o && index > 0; index--) o = o->next;
+    return o;
+}

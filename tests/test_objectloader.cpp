@@ -1,0 +1,337 @@
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+
+#include "support/model_fixture.h"
+#include "support/model_shapes.h"
+
+using ObjectLoader = ModelLoaderTest;
+
+static bool cleanReport(const Load3DSReport& r) {
+    return !r.walkStoppedEarly && !r.countsCut && !r.nameTruncated && r.indicesOutOfRange == 0 &&
+           r.mapcoordsMissing == 0;
+}
+
+static void expectSameGeometry(const object_type& a, const object_type& b) {
+    ASSERT_EQ(a.vertices.size(), b.vertices.size());
+    ASSERT_EQ(a.polygons.size(), b.polygons.size());
+    ASSERT_EQ(a.mapcoords.size(), b.mapcoords.size());
+    for (size_t i = 0; i < a.vertices.size(); i++) {
+        EXPECT_EQ(a.vertices[i].x, b.vertices[i].x);
+        EXPECT_EQ(a.vertices[i].y, b.vertices[i].y);
+        EXPECT_EQ(a.vertices[i].z, b.vertices[i].z);
+    }
+    for (size_t i = 0; i < a.polygons.size(); i++) {
+        EXPECT_EQ(a.polygons[i].a, b.polygons[i].a);
+        EXPECT_EQ(a.polygons[i].b, b.polygons[i].b);
+        EXPECT_EQ(a.polygons[i].c, b.polygons[i].c);
+    }
+    EXPECT_EQ(a.polygonCount, b.polygonCount);
+    EXPECT_EQ(a.hasMapcoords, b.hasMapcoords);
+    EXPECT_STREQ(a.objectName, b.objectName);
+    EXPECT_STREQ(a.textureName, b.textureName);
+}
+
+TEST_F(ObjectLoader, BoxKeepsEveryElementInFileOrder) {
+    const Mesh3DS box = boxMesh("box", 2.0f);
+    const object_type* o = load("box.3ds", file3DS({box}));
+    ASSERT_NE(o, nullptr);
+    EXPECT_EQ(o->name, "box.3ds");
+    EXPECT_STREQ(o->objectName, "box");
+    EXPECT_EQ(o->textureName[0], '\0');
+    EXPECT_EQ(o->polygonCount, 12);
+    EXPECT_TRUE(o->hasMapcoords);
+    ASSERT_EQ(o->vertices.size(), 8u);
+    ASSERT_EQ(o->polygons.size(), 12u);
+    ASSERT_EQ(o->mapcoords.size(), 8u);
+    for (size_t i = 0; i < 8; i++) {
+        EXPECT_EQ(o->vertices[i].x, box.vertices[i].x) << i;
+        EXPECT_EQ(o->vertices[i].y, box.vertices[i].y) << i;
+        EXPECT_EQ(o->vertices[i].z, box.vertices[i].z) << i;
+        EXPECT_EQ(o->mapcoords[i].u, box.mapcoords[i].u) << i;
+        EXPECT_EQ(o->mapcoords[i].v, box.mapcoords[i].v) << i;
+    }
+    for (size_t i = 0; i < 12; i++) {
+        EXPECT_EQ(o->polygons[i].a, box.faces[i].a) << i;
+        EXPECT_EQ(o->polygons[i].b, box.faces[i].b) << i;
+        EXPECT_EQ(o->polygons[i].c, box.faces[i].c) << i;
+    }
+    EXPECT_TRUE(cleanReport(report));
+}
+
+TEST_F(ObjectLoader, TextureMapGivesTheTextureName) {
+    const object_type* o = load("box.3ds", file3DS({boxMesh("box")}, "BOX.JPG"));
+    EXPECT_STREQ(o->textureName, "BOX.JPG");
+    EXPECT_EQ(o->polygonCount, 12);
+    EXPECT_TRUE(cleanReport(report));
+}
+
+TEST_F(ObjectLoader, UnknownChunksAreSkippedByTheirLength) {
+    const object_type plain = *load("plain.3ds", file3DS({boxMesh("box")}, "BOX.JPG"));
+
+    // A decoy vertex list inside chunks the loader does not read: seen only
+    // if a skip went wrong.
+    std::string decoy;
+    put16(decoy, 1);
+    putFloat(decoy, 9), putFloat(decoy, 9), putFloat(decoy, 9);
+    std::string colour = "\x80\x40\x20";
+    std::string lightPos;
+    putFloat(lightPos, 1), putFloat(lightPos, 2), putFloat(lightPos, 3);
+    std::string lightName;
+    putName(lightName, "lamp");
+
+    Chunk3DS material = materialChunk("Material", "BOX.JPG");
+    material.children.push_back(Chunk3DS(0xA010, {}, {Chunk3DS(0x0011, colour)}));  // ambient colour
+    Chunk3DS light(0x4000, lightName, {Chunk3DS(0x4600, lightPos, {Chunk3DS(0x4110, decoy)})});
+    Chunk3DS mesh = meshChunk(boxMesh("box"));
+    mesh.children[0].children.push_back(Chunk3DS(0x4160, std::string(48, '\0')));  // local axes
+    std::string nodeHeader;
+    putName(nodeHeader, "box");
+    Chunk3DS keyframer(0xB000, {}, {Chunk3DS(0xB002, {}, {Chunk3DS(0xB010, nodeHeader),
+                                                          Chunk3DS(0xB020, decoy)})});
+    // The light comes before the box, so the box's name is the last one read.
+    const std::string bytes =
+        mainChunk({Chunk3DS(0x3D3E, "\x03\0\0\0"), material, light, mesh, Chunk3DS(0x0100, decoy)})
+            .bytes() +
+        keyframer.bytes();
+    const object_type* o = load("busy.3ds", bytes);
+    expectSameGeometry(*o, plain);
+    EXPECT_TRUE(cleanReport(report));
+}
+
+TEST_F(ObjectLoader, NameOfNineteenCharactersIsReadWhole) {
+    const std::string name = "abcdefghijklmnopqrs";
+    ASSERT_EQ(name.size(), 19u);
+    const object_type* o = load("long.3ds", file3DS({boxMesh(name)}, "ABCDEFGHIJKLMNO.JPG"));
+    EXPECT_STREQ(o->objectName, name.c_str());
+    EXPECT_STREQ(o->textureName, "ABCDEFGHIJKLMNO.JPG");
+    EXPECT_EQ(o->vertices.size(), 8u);
+    EXPECT_EQ(o->polygonCount, 12);
+    EXPECT_TRUE(cleanReport(report));
+}
+
+TEST_F(ObjectLoader, IndicesAreUnsignedSixteenBit) {
+    Mesh3DS m = boxMesh("box");
+    m.faces.push_back({65535, 32768, 1});
+    const object_type* o = load("wide.3ds", file3DS({m}));
+    ASSERT_EQ(o->polygons.size(), 13u);
+    EXPECT_EQ(o->polygons[12].a, 65535);
+    EXPECT_EQ(o->polygons[12].b, 32768);
+    EXPECT_EQ(o->polygons[12].c, 1);
+    // Drawing will skip it, as it has no vertex 65535.
+    EXPECT_EQ(report.indicesOutOfRange, 1);
+    EXPECT_EQ(report.mapcoordsMissing, 0);
+}
+
+TEST_F(ObjectLoader, SeveralMeshesAppendAndTheLastFaceCountWins) {
+    Mesh3DS a = boxMesh("first");
+    Mesh3DS b = boxMesh("second", 3.0f);
+    b.faces.resize(5);
+    const object_type* o = load("two.3ds", file3DS({a, b}));
+    EXPECT_EQ(o->vertices.size(), 16u);
+    EXPECT_EQ(o->polygons.size(), 17u);
+    EXPECT_EQ(o->mapcoords.size(), 16u);
+    EXPECT_EQ(o->polygonCount, 5);
+    EXPECT_STREQ(o->objectName, "second");
+    // The second mesh's vertices follow the first's; its indices stay its own.
+    EXPECT_EQ(o->vertices[8].x, -1.5f);
+    EXPECT_EQ(o->polygons[12].a, b.faces[0].a);
+    EXPECT_EQ(o->polygons[16].c, b.faces[4].c);
+}
+
+TEST_F(ObjectLoader, NoFaceChunkMeansNothingToDraw) {
+    Mesh3DS m = boxMesh("points");
+    m.faces.clear();
+    const object_type* o = load("points.3ds", file3DS({m}));
+    EXPECT_EQ(o->polygonCount, 0);
+    EXPECT_TRUE(o->polygons.empty());
+    EXPECT_EQ(o->vertices.size(), 8u);
+    EXPECT_TRUE(cleanReport(report));
+}
+
+TEST_F(ObjectLoader, NoMapcoordChunkLeavesTheFlagOff) {
+    Mesh3DS m = boxMesh("bare");
+    m.mapcoords.clear();
+    const object_type* o = load("bare.3ds", file3DS({m}));
+    EXPECT_FALSE(o->hasMapcoords);
+    EXPECT_TRUE(o->mapcoords.empty());
+    EXPECT_EQ(report.mapcoordsMissing, 0);
+}
+
+TEST_F(ObjectLoader, ReportCountsWhatDrawingMustWorkAround) {
+    Mesh3DS m;
+    m.name = "quad";
+    m.vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    m.mapcoords = {{0, 0}, {1, 0}};
+    m.faces = {{0, 1, 2}, {0, 2, 3}, {0, 1, 9}};
+    load("quad.3ds", file3DS({m}));
+    EXPECT_EQ(report.indicesOutOfRange, 1);  // the triangle naming vertex 9
+    EXPECT_EQ(report.mapcoordsMissing, 3);   // vertex 2 twice and vertex 3, in drawn triangles
+
+    // Only the first polygonCount triangles are drawn: the first mesh's
+    // triangles past that count are not reported.
+    clearModelTable();
+    Mesh3DS small = m;
+    small.faces = {{0, 1, 1}};
+    small.mapcoords = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    load("quad.3ds", file3DS({m, small}));
+    EXPECT_EQ(getObject(0)->polygonCount, 1);
+    EXPECT_EQ(report.indicesOutOfRange, 0);
+    EXPECT_EQ(report.mapcoordsMissing, 0);
+}
+
+TEST_F(ObjectLoader, TableKeepsTheNewestFirst) {
+    load("m1.3ds", file3DS({boxMesh("one")}));
+    load("m2.3ds", file3DS({boxMesh("two")}));
+    EXPECT_EQ(getObjectNum("m2.3ds"), 0);
+    EXPECT_EQ(getObjectNum("m1.3ds"), 1);
+    EXPECT_EQ(getObjectNum("M1.3ds"), -1);
+    EXPECT_EQ(getObjectNum("m3.3ds"), -1);
+    EXPECT_STREQ(getObject(0)->objectName, "two");
+    EXPECT_STREQ(getObject(1)->objectName, "one");
+    EXPECT_EQ(getObject(2), nullptr);
+    EXPECT_EQ(getObject(-1), nullptr);
+}
+
+TEST_F(ObjectLoader, SameNameTwiceFindsTheNewer) {
+    load("m.3ds", file3DS({boxMesh("old")}));
+    load("m.3ds", file3DS({boxMesh("new")}));
+    EXPECT_EQ(getObjectNum("m.3ds"), 0);
+    EXPECT_STREQ(getObject(getObjectNum("m.3ds"))->objectName, "new");
+}
+
+TEST_F(ObjectLoader, MissingFileAddsNothing) {
+    EXPECT_EQ(getObjectNum("x.3ds"), -1);
+    EXPECT_EQ(Load3DS("data/none.3ds"), 0);
+    EXPECT_EQ(gfx.objects, nullptr);
+    EXPECT_EQ(getObject(0), nullptr);
+}
+
+TEST_F(ObjectLoader, EmptyTableFindsNothing) {
+    EXPECT_EQ(getObjectNum(""), -1);
+    EXPECT_EQ(getObject(0), nullptr);
+}
+
+// Files made by other programs, from Debian's assimp-testmodels.
+
+static const char* kModelDir = "/usr/share/assimp/models/3DS";
+
+// What a second, independent reading of a 3DS file finds: a recursive
+// descent that keeps every chunk inside its parent.
+struct TreeCounts {
+    size_t vertices = 0, faces = 0, mapcoords = 0;
+    int lastFaceCount = 0;
+    std::string objectName, textureName;
+};
+
+static unsigned u16at(const std::string& b, size_t p) {
+    return unsigned(uint8_t(b[p])) | unsigned(uint8_t(b[p + 1])) << 8;
+}
+
+static void countTree(const std::string& b, size_t pos, size_t end, TreeCounts& t) {
+    while (pos + 6 <= end) {
+        const unsigned id = u16at(b, pos);
+        const size_t len = u16at(b, pos + 2) | size_t(u16at(b, pos + 4)) << 16;
+        if (len < 6 || pos + len > end) return;
+        const size_t data = pos + 6, next = pos + len;
+        if (id == 0x4D4D || id == 0x3D3D || id == 0x4100 || id == 0xAFFF || id == 0xA200) {
+            countTree(b, data, next, t);
+        } else if (id == 0x4000) {
+            t.objectName = b.c_str() + data;
+            countTree(b, data + t.objectName.size() + 1, next, t);
+        } else if (id == 0xA300) {
+            t.textureName = b.c_str() + data;
+        } else if (id == 0x4110) {
+            t.vertices += u16at(b, data);
+        } else if (id == 0x4120) {
+            t.lastFaceCount = int(u16at(b, data));
+            t.faces += size_t(t.lastFaceCount);
+        } else if (id == 0x4140) {
+            t.mapcoords += u16at(b, data);
+        }
+        pos = next;
+    }
+}
+
+// The "Faces:" total that assimp's own reader gives, with no post-processing.
+static long assimpFaces(const std::string& path) {
+    const std::string command = "assimp info '" + path + "' -r 2>/dev/null";
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) return -1;
+    long faces = -1;
+    char line[512];
+    while (fgets(line, sizeof line, p))
+        if (sscanf(line, " Faces: %ld", &faces) == 1) break;
+    while (fgets(line, sizeof line, p)) {
+    }
+    pclose(p);
+    return faces;
+}
+
+static std::vector<std::string> realModels() {
+    std::vector<std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(kModelDir)) {
+        std::string ext = e.path().extension().string();
+        for (char& c : ext) c = char(tolower(c));
+        if (ext == ".3ds") files.push_back(e.path().filename().string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+TEST_F(ObjectLoader, RealFilesAgreeWithATreeReadingAndWithAssimp) {
+    ASSERT_TRUE(std::filesystem::is_directory(kModelDir)) << "install assimp-testmodels";
+    ASSERT_EQ(runCommand("command -v assimp >/dev/null"), 0) << "install assimp-utils";
+    const std::vector<std::string> files = realModels();
+    ASSERT_GE(files.size(), 8u);
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        const object_type* o = load(file, readFile(std::string(kModelDir) + "/" + file));
+        ASSERT_NE(o, nullptr);
+        EXPECT_EQ(o->name, file);
+
+        TreeCounts t;
+        const std::string bytes = readFile(std::string(kModelDir) + "/" + file);
+        countTree(bytes, 0, bytes.size(), t);
+        EXPECT_GT(t.faces, 0u);
+        EXPECT_EQ(o->vertices.size(), t.vertices);
+        EXPECT_EQ(o->polygons.size(), t.faces);
+        EXPECT_EQ(o->mapcoords.size(), t.mapcoords);
+        EXPECT_EQ(o->polygonCount, t.lastFaceCount);
+        EXPECT_EQ(o->objectName, t.objectName);
+        EXPECT_EQ(o->textureName, t.textureName);
+        EXPECT_EQ(o->hasMapcoords, t.mapcoords > 0);
+        EXPECT_EQ(long(o->polygons.size()), assimpFaces(std::string(kModelDir) + "/" + file));
+        EXPECT_FALSE(report.walkStoppedEarly);
+        EXPECT_FALSE(report.countsCut);
+        EXPECT_FALSE(report.nameTruncated);
+        EXPECT_EQ(report.indicesOutOfRange, 0);
+    }
+}
+
+TEST_F(ObjectLoader, RealCubeNamesItsObjectAndDiffuseTexture) {
+    const std::string path = std::string(kModelDir) + "/cube_with_diffuse_texture.3DS";
+    const object_type* o = load("cube.3ds", readFile(path));
+    ASSERT_NE(o, nullptr);
+    EXPECT_STREQ(o->objectName, "Quader01");
+    EXPECT_STREQ(o->textureName, "TEST.PNG");
+    EXPECT_EQ(o->polygonCount, 12);
+    EXPECT_EQ(assimpFaces(path), 12);
+    // Only the diffuse texture map is read; a specular map names no texture.
+    const object_type* s = load("spec.3ds", readFile(std::string(kModelDir) + "/cube_with_specular_texture.3DS"));
+    EXPECT_STREQ(s->objectName, "Quader01");
+    EXPECT_EQ(s->textureName[0], '\0');
+}
+
+TEST_F(ObjectLoader, EmptyRealFileGivesAnEmptyModel) {
+    const std::string path = "/usr/share/assimp/models/invalid/empty.3ds";
+    ASSERT_TRUE(std::filesystem::exists(path));
+    dir.copy(path, "empty.3ds");
+    EXPECT_EQ(Load3DS("data/empty.3ds", &report), 1);
+    const object_type* o = getObject(0);
+    ASSERT_NE(o, nullptr);
+    EXPECT_TRUE(o->vertices.empty());
+    EXPECT_EQ(o->polygonCount, 0);
+    EXPECT_FALSE(report.walkStoppedEarly);
+}
