@@ -1,0 +1,281 @@
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "assets/imageloader.h"
+#include "support/jpeg_files.h"
+#include "support/offscreen.h"
+#include "support/showdir.h"
+
+// A show directory as the working directory, an empty texture table and a GL context.
+class TextureTest : public OffscreenTest {
+protected:
+    void SetUp() override {
+        OffscreenTest::SetUp();
+        clearTextureTable();
+        cwd = std::make_unique<WorkingDir>(show.path());
+    }
+    void TearDown() override {
+        cwd.reset();
+        clearTextureTable();
+        OffscreenTest::TearDown();
+    }
+    static std::string path(const std::string& name) { return "data/" + name; }
+
+    ShowDir show;
+    std::unique_ptr<WorkingDir> cwd;
+};
+
+static GLint boundTexture() {
+    GLint bound = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    return bound;
+}
+
+// GL names in use among the first few hundred (a bound name counts; only a load binds one).
+static int liveTextureNames() {
+    int live = 0;
+    for (GLuint id = 1; id < 256; id++) live += glIsTexture(id) ? 1 : 0;
+    return live;
+}
+
+struct Level {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgba;
+    Rgb at(int x, int y) const {
+        const uint8_t* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
+        return {p[0], p[1], p[2]};
+    }
+    int alpha(int x, int y) const { return rgba[(static_cast<size_t>(y) * width + x) * 4 + 3]; }
+};
+
+static Level levelZero(int textureIndex) {
+    Level level;
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(getTexture(textureIndex, 0)));
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &level.width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &level.height);
+    level.rgba.resize(static_cast<size_t>(level.width) * level.height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, level.rgba.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return level;
+}
+
+static Rgb decodedAt(const tImageJPG& image, int x, int y) {
+    const uint8_t* p = &image.data[static_cast<size_t>(y) * image.rowSpan + x * 3];
+    return {p[0], p[1], p[2]};
+}
+
+static bool isPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
+
+TEST_F(TextureTest, TableHoldsTheNewestFirstAndFindsNamesExactly) {
+    EXPECT_EQ(getTextureNum("a.jpg"), -1);
+    EXPECT_EQ(getTexture(0, 0), -1);
+    std::vector<int> ids;
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
+        ASSERT_TRUE(convertTo(show.data() + "/" + name, "-size 8x4 xc:gray"));
+        ASSERT_EQ(loadTexture(path(name), true, false), TextureLoad::Loaded) << name;
+        EXPECT_EQ(boundTexture(), 0) << name;
+        ids.push_back(getTexture(0, 0));
+    }
+    // One GL name per file, generated in loading order.
+    EXPECT_LT(ids[0], ids[1]);
+    EXPECT_LT(ids[1], ids[2]);
+    EXPECT_EQ(getTextureNum("c.jpg"), 0);
+    EXPECT_EQ(getTextureNum("b.jpg"), 1);
+    EXPECT_EQ(getTextureNum("a.jpg"), 2);
+    EXPECT_EQ(getTexture(2, 0), ids[0]);
+    EXPECT_EQ(getTexture(2, 1), 8);
+    EXPECT_EQ(getTexture(2, 2), 4);
+    EXPECT_EQ(getTextureNum("A.JPG"), -1);
+    EXPECT_EQ(getTextureNum("a.jp"), -1);
+    EXPECT_EQ(getTextureNum("data/a.jpg"), -1);
+    for (int what : {0, 1, 2, 3, 7}) EXPECT_EQ(getTexture(-1, what), -1) << what;
+    EXPECT_EQ(getTexture(0, 7), -1);
+    EXPECT_EQ(getTexture(0, -1), -1);
+    EXPECT_EQ(getTexture(3, 0), -1);
+    // A second load of one name: the later one wins the lookup.
+    ASSERT_EQ(loadTexture(path("a.jpg"), true, false), TextureLoad::Loaded);
+    EXPECT_EQ(getTextureNum("a.jpg"), 0);
+    EXPECT_EQ(getTextureNum("c.jpg"), 1);
+}
+
+TEST_F(TextureTest, SizesAreThePicturesOwn) {
+    ASSERT_TRUE(convertTo(show.data() + "/wide.jpg", "-size 300x200 gradient:red-blue"));
+    ASSERT_TRUE(convertTo(show.data() + "/dot.jpg", "-size 1x1 xc:white"));
+    ASSERT_EQ(loadTexture(path("wide.jpg"), true, false), TextureLoad::Loaded);
+    EXPECT_EQ(getTexture(0, 1), 300);
+    EXPECT_EQ(getTexture(0, 2), 200);
+    const Level wide = levelZero(0);
+    EXPECT_TRUE(isPowerOfTwo(wide.width)) << wide.width;
+    EXPECT_TRUE(isPowerOfTwo(wide.height)) << wide.height;
+    ASSERT_EQ(loadTexture(path("dot.jpg"), true, false), TextureLoad::Loaded);
+    EXPECT_EQ(getTexture(0, 1), 1);
+    EXPECT_EQ(getTexture(0, 2), 1);
+    EXPECT_TRUE(colorNear(levelZero(0).at(0, 0), {255, 255, 255}));
+}
+
+TEST_F(TextureTest, RowZeroIsTheTopOfThePicture) {
+    ASSERT_TRUE(convertTo(show.data() + "/flag.jpg", "-size 64x16 xc:red -size 64x16 xc:blue -append -quality 95"));
+    ASSERT_EQ(loadTexture(path("flag.jpg"), true, false), TextureLoad::Loaded);
+    const Level level = levelZero(0);
+    ASSERT_EQ(level.width, 64);
+    ASSERT_EQ(level.height, 32);
+    for (int x : {0, 63}) {
+        EXPECT_TRUE(colorNear(level.at(x, 0), {255, 0, 0}, 6)) << x;
+        EXPECT_TRUE(colorNear(level.at(x, 31), {0, 0, 255}, 6)) << x;
+        EXPECT_EQ(level.alpha(x, 0), 255);
+        EXPECT_EQ(level.alpha(x, 31), 255);
+    }
+}
+
+struct Kind {
+    const char* what;
+    Rgb expected;
+};
+
+// Every kind of file comes out as RGB, both from decodeJPG and as a texture.
+TEST_F(TextureTest, EveryColourModelAndProgressiveFilesLoadAsRgb) {
+    const uint8_t red[4] = {0, 255, 255, 0};
+    const uint8_t halfBlack[4] = {0, 0, 0, 128};
+    struct Case {
+        std::string name;
+        bool made;
+        Rgb expected;
+    } cases[] = {
+        {"baseline.jpg", convertTo(show.data() + "/baseline.jpg", "-size 32x16 xc:#ff8000 -quality 90"), {255, 128, 0}},
+        {"progressive.jpg", cjpegTo(show.data() + "/progressive.jpg", "-progressive", "-size 32x16 xc:#3050c0"),
+         {48, 80, 192}},
+        {"grey-cjpeg.jpg", cjpegTo(show.data() + "/grey-cjpeg.jpg", "-grayscale", "-size 32x16 xc:#ff0000"),
+         {76, 76, 76}},
+        {"grey.jpg", convertTo(show.data() + "/grey.jpg", "-size 32x16 xc:#404040 -colorspace Gray"), {64, 64, 64}},
+        {"cmyk.jpg", convertTo(show.data() + "/cmyk.jpg", "-size 32x16 xc:#ff8000 -colorspace CMYK"), {255, 128, 0}},
+        {"ycck-red.jpg", writeYcckJpeg(show.data() + "/ycck-red.jpg", 32, 16, red), {255, 0, 0}},
+        {"ycck-grey.jpg", writeYcckJpeg(show.data() + "/ycck-grey.jpg", 32, 16, halfBlack), {127, 127, 127}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(c.made);
+        tImageJPG image;
+        std::string error;
+        ASSERT_TRUE(decodeJPG(path(c.name).c_str(), image, error)) << error;
+        EXPECT_EQ(image.sizeX, 32);
+        EXPECT_EQ(image.sizeY, 16);
+        EXPECT_EQ(image.rowSpan, 96);
+        ASSERT_EQ(image.data.size(), 96u * 16u);
+        EXPECT_TRUE(colorNear(decodedAt(image, 0, 0), c.expected, 6));
+        EXPECT_TRUE(colorNear(decodedAt(image, 31, 15), c.expected, 6));
+        ASSERT_EQ(loadTexture(path(c.name), true, false), TextureLoad::Loaded);
+        EXPECT_TRUE(colorNear(levelZero(0).at(5, 5), c.expected, 6));
+    }
+}
+
+TEST_F(TextureTest, OddSizesDecodeWithTightRows) {
+    ASSERT_TRUE(convertTo(show.data() + "/odd.jpg", "-size 33x7 xc:#00ff00"));
+    tImageJPG image;
+    std::string error;
+    ASSERT_TRUE(decodeJPG(path("odd.jpg").c_str(), image, error)) << error;
+    EXPECT_EQ(image.rowSpan, 99);
+    ASSERT_EQ(image.data.size(), 99u * 7u);
+    EXPECT_TRUE(colorNear(decodedAt(image, 32, 6), {0, 255, 0}, 6));
+}
+
+TEST_F(TextureTest, UndecodableFilesReportLibjpegsMessageAndLeaveNothing) {
+    ASSERT_TRUE(convertTo(show.data() + "/good.jpg", "-size 64x64 gradient:red-blue"));
+    const std::string good = readFile(show.data() + "/good.jpg");
+    show.write("text.jpg", "this is not a picture");
+    show.write("empty.jpg", "");
+    show.write("header.jpg", good.substr(0, 100));  // cut inside the tables, before any image data
+    struct Case {
+        const char* name;
+        const char* message;
+    } cases[] = {
+        {"text.jpg", "Not a JPEG file"},
+        {"empty.jpg", "Empty input file"},
+        {"header.jpg", ""},
+    };
+    const int namesBefore = liveTextureNames();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tImageJPG image;
+        image.data.assign(10, 1);
+        std::string error;
+        EXPECT_FALSE(decodeJPG(path(c.name).c_str(), image, error));
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        EXPECT_FALSE(error.empty());
+        EXPECT_TRUE(image.data.empty());
+        std::string loadError;
+        EXPECT_EQ(loadTexture(path(c.name), true, false, &loadError), TextureLoad::Corrupt);
+        EXPECT_EQ(loadError, error);
+        EXPECT_EQ(boundTexture(), 0);
+    }
+    EXPECT_EQ(getTexture(0, 0), -1);  // the table stayed empty
+    EXPECT_EQ(liveTextureNames(), namesBefore);
+}
+
+// libjpeg only warns about a file that ends early and fills the missing rows
+// with grey; the picture loads as far as it goes.
+TEST_F(TextureTest, AFileCutInItsImageDataLoadsGreyFilled) {
+    ASSERT_TRUE(convertTo(show.data() + "/full.jpg", "-size 64x256 gradient:red-blue -quality 95"));
+    const std::string full = readFile(show.data() + "/full.jpg");
+    show.write("cut.jpg", full.substr(0, full.size() / 2));
+    tImageJPG image;
+    std::string error;
+    ASSERT_TRUE(decodeJPG(path("cut.jpg").c_str(), image, error)) << error;
+    ASSERT_EQ(image.sizeY, 256);
+    EXPECT_TRUE(colorNear(decodedAt(image, 10, 0), {255, 0, 0}, 8));
+    EXPECT_TRUE(colorNear(decodedAt(image, 10, 255), {128, 128, 128}, 2));
+    EXPECT_EQ(loadTexture(path("cut.jpg"), true, false), TextureLoad::Loaded);
+}
+
+// The table keeps sizes in 16 bits: a wider picture is refused before its pixels are allocated.
+TEST_F(TextureTest, PicturesBeyondSixteenBitSidesAreRefused) {
+    // ImageMagick's policy stops short of these sizes; cjpeg takes a plain PPM of any.
+    for (int width : {32768, 32767}) {
+        const std::string ppm = show.path() + "/red.ppm";
+        std::string pixels;
+        for (int i = 0; i < width * 2; i++) pixels.append({'\xff', '\0', '\0'});
+        show.write("../red.ppm", "P6\n" + std::to_string(width) + " 2\n255\n" + pixels);
+        const std::string out = show.data() + (width == 32768 ? "/long.jpg" : "/widest.jpg");
+        ASSERT_EQ(runCommand("cjpeg -outfile '" + out + "' '" + ppm + "'"), 0);
+    }
+    std::string error;
+    EXPECT_EQ(loadTexture(path("long.jpg"), true, false, &error), TextureLoad::Corrupt);
+    EXPECT_NE(error.find("32768 x 2"), std::string::npos) << error;
+    EXPECT_EQ(getTexture(0, 0), -1);
+    ASSERT_EQ(loadTexture(path("widest.jpg"), true, false), TextureLoad::Loaded);
+    EXPECT_EQ(getTexture(0, 1), 32767);
+    EXPECT_EQ(getTexture(0, 2), 2);
+}
+
+TEST_F(TextureTest, AVanishedFileIsSkipped) {
+    const int namesBefore = liveTextureNames();
+    std::string error;
+    EXPECT_EQ(loadTexture(path("gone.jpg"), true, false, &error), TextureLoad::Missing);
+    EXPECT_EQ(getTexture(0, 0), -1);
+    EXPECT_EQ(liveTextureNames(), namesBefore);
+    EXPECT_EQ(boundTexture(), 0);
+    tImageJPG image;
+    EXPECT_FALSE(decodeJPG(path("gone.jpg").c_str(), image, error));
+    EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+}
+
+// The player opens its window before the scan, so this needs an X display.
+TEST(PlayerWithACorruptPicture, StopsWithLibjpegsMessageAndStatusOne) {
+    if (!std::getenv("DISPLAY")) {
+        const char* require = std::getenv("KORVANE_REQUIRE_DISPLAY");
+        if (require && std::string(require) == "1") FAIL() << "DISPLAY is not set";
+        GTEST_SKIP() << "no X display";
+    }
+    ShowDir show;
+    show.writeScript("Default !fullscreen\n@sync\n@end\n");
+    show.write("x.jpg", "GIF89a, not a JPEG at all");
+    const std::string err = show.path() + "/stderr.txt";
+    const int status = runCommand("cd '" + show.path() + "' && SDL_AUDIODRIVER=dummy timeout 60 '" KORVANE_BINARY
+                                  "' 2> '" + err + "'");
+    EXPECT_EQ(status, 1);
+    const std::string text = readFile(err);
+    EXPECT_NE(text.find("korvane: data/x.jpg: Not a JPEG file"), std::string::npos) << text;
+}
