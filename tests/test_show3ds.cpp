@@ -54,6 +54,21 @@ TEST_F(Show3DSTest, GivenTextureWinsOverTheModelsOwn) {
     EXPECT_EQ(boundTexture(), static_cast<GLint>(green));
 }
 
+TEST_F(Show3DSTest, OwnTextureIsFoundByItsMappingFileName) {
+    object_type m = flatModel({{-1, -1, 1, 1}}, -3, true, 0.5f, 0.5f);
+    std::snprintf(m.textureName, sizeof m.textureName, "red.jpg");
+    addModel(m);
+    const GLuint red = solidTexture(255, 0, 0);
+    addTexture("red.jpg", red, 2, 2);
+    addTexture("green.jpg", solidTexture(0, 255, 0), 2, 2);
+    for (int own : {-1, -7}) {
+        frameProjection();
+        Show3DS(0, own);
+        EXPECT_TRUE(colorNear(pixel(320, 240), kRed)) << own;
+        EXPECT_EQ(boundTexture(), static_cast<GLint>(red)) << own;
+    }
+}
+
 TEST_F(Show3DSTest, ModelsWithoutATextureOfTheirOwnAreDrawnUntextured) {
     object_type m = flatModel({{-1, -1, 1, 1}}, -3, true, 0.5f, 0.5f);
     std::snprintf(m.textureName, sizeof m.textureName, "gone.jpg");
