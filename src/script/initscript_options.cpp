@@ -43,23 +43,20 @@ void applyOptions(WordReader& reader) {
     }
 }
 
-int32_t syncValue(const std::string& word, int line) {
+// A value that is not a number reads as 0.
+int32_t syncValue(const std::string& word) {
     int32_t value = 0;
-    if (!readInt(word, value))
-        scriptWarning(line, "sync value '" + word + "' is not a number; it reads as 0");
+    readInt(word, value);
     return value;
 }
 
 // The rest of a "Sync" line: pairs of track and length.
-std::vector<SYNC> readSyncList(WordReader& reader, int line) {
+std::vector<SYNC> readSyncList(WordReader& reader) {
     std::vector<SYNC> marks;
     std::string track, length;
     while (reader.next(track)) {
-        if (!reader.next(length)) {
-            scriptWarning(line, "sync value '" + track + "' has no length; it is dropped");
-            break;
-        }
-        marks.push_back({syncValue(track, line), syncValue(length, line)});
+        if (!reader.next(length)) break;  // an unpaired value is dropped
+        marks.push_back({syncValue(track), syncValue(length)});
     }
     return marks;
 }
@@ -80,7 +77,7 @@ void CScript::optionParse() {
             if (word == "@sync") {
                 timeline = true;
             } else if (word == "Sync") {
-                syncLists.push_back(readSyncList(reader, lineNumber(i)));
+                syncLists.push_back(readSyncList(reader));
                 break;
             } else if (word == "Default") {
                 applyOptions(reader);
@@ -88,7 +85,7 @@ void CScript::optionParse() {
             }
         }
     }
-    if (!timeline) scriptWarning(lineNumber(i), "no \"@sync\" line before the end: the timeline is empty");
+    // Without "@sync" the timeline stays empty.
     for (; timeline && i < lines.size() && lines[i] != "@end"; i++) {
         // A line of blanks keeps the time of the statement before it.
         int32_t start = startTimes.empty() ? 0 : startTimes.back();

@@ -3,7 +3,6 @@
 #include <algorithm>  // Required for: std::min, std::copy
 #include <bitset>
 #include <cstdint>
-#include <cstdio>     // Required for: std::fprintf (warnings)
 #include <map>
 
 #include "script/script.h"
@@ -280,10 +279,7 @@ void Preprocessor::finishLine() {
 
 // A bound was reached: the scan of this line stops and it stays as it is.
 bool Preprocessor::cut() {
-    if (s_.runawayLines.empty() || s_.runawayLines.back() != partLine_) {
-        s_.runawayLines.push_back(partLine_);
-        scriptWarning(partLine_, "definitions keep expanding; the line is used as it stands");
-    }
+    if (s_.runawayLines.empty() || s_.runawayLines.back() != partLine_) s_.runawayLines.push_back(partLine_);
     return false;
 }
 
@@ -333,6 +329,3 @@ void preprocess(const std::vector<std::string>& physical, CScript& s) {
     Preprocessor(physical, s).run();
 }
 
-void scriptWarning(int line, const std::string& message) {
-    std::fprintf(stderr, "korvane: script line %d: %s\n", line, message.c_str());
-}

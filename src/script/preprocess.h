@@ -18,6 +18,3 @@ std::vector<std::string> splitLines(const std::string& bytes);
 // fills s.lineNumbers and s.runawayLines. Reads and changes s.defines; reads
 // s.glConstants (fill it first with s.defineInit()).
 void preprocess(const std::vector<std::string>& physical, CScript& s);
-
-// Prints "korvane: script line <line>: <message>" on standard error.
-void scriptWarning(int line, const std::string& message);

@@ -7,6 +7,7 @@
 #include "draw/camera.h"
 #include "script/script.h"
 #include "shell/engine.h"
+#include "shell/input.h"
 #include "shell/light.h"
 #include "shell/timer.h"
 
@@ -36,6 +37,7 @@ void CInit::init() {
         engine.fail(std::string("cannot open ") + kScriptPath + ": " + std::strerror(err));
     }
     window();
+    input.init();
     opengl();
     camera.init();
     // Textures need the GL context, so the assets come after the window.

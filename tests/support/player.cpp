@@ -10,14 +10,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <thread>
 
 #include "support/showdir.h"
 
+// A busy X server now and then refuses a connection: try again for a while.
+static Display* openDisplay() {
+    for (int attempt = 0; attempt < 40; attempt++) {
+        if (Display* display = XOpenDisplay(nullptr)) return display;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return nullptr;
+}
+
 bool displayAvailable() {
     const char* d = std::getenv("DISPLAY");
     if (!d || !*d) return false;
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = openDisplay();
     if (!display) return false;
     XCloseDisplay(display);
     return true;
@@ -108,17 +118,37 @@ static Window findByPid(Display* display, Window root, unsigned long pid) {
     return found;
 }
 
+// Windows come and go while SDL sets the video mode up (a GL window may be
+// made anew), so errors about vanished windows are expected and ignored.
+static int ignoreXErrors(Display*, XErrorEvent*) { return 0; }
+
+static Window mappedWindowOf(Display* display, pid_t pid) {
+    Window found = findByPid(display, DefaultRootWindow(display), static_cast<unsigned long>(pid));
+    XWindowAttributes attributes;
+    if (found && (!XGetWindowAttributes(display, found, &attributes) || attributes.map_state != IsViewable))
+        found = 0;
+    return found;
+}
+
 unsigned long Player::window(double timeoutSeconds) {
-    Display* display = XOpenDisplay(nullptr);
+    XSetErrorHandler(ignoreXErrors);
+    Display* display = openDisplay();
     if (!display) return 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    // The window counts once it is mapped and has stayed the same for a while:
+    // by then the player is in its main loop, reading events.
+    Window candidate = 0;
+    auto since = Clock::now();
     Window found = 0;
-    // The window counts once it is mapped: SDL is then reading its events.
-    while (!found && std::chrono::steady_clock::now() < deadline && running()) {
-        found = findByPid(display, DefaultRootWindow(display), static_cast<unsigned long>(pid_));
-        XWindowAttributes attributes;
-        if (found && (!XGetWindowAttributes(display, found, &attributes) || attributes.map_state != IsViewable))
-            found = 0;
+    while (!found && Clock::now() < deadline && running()) {
+        const Window current = mappedWindowOf(display, pid_);
+        if (current != candidate) {
+            candidate = current;
+            since = Clock::now();
+        } else if (current && Clock::now() - since > std::chrono::milliseconds(400)) {
+            found = current;
+        }
         if (!found) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     XCloseDisplay(display);
@@ -127,12 +157,22 @@ unsigned long Player::window(double timeoutSeconds) {
 
 std::string Player::errorOutput() const { return readFile(errPath_); }
 
-bool sendKey(unsigned long window, const std::string& key) {
-    return runCommand("xdotool key --window " + std::to_string(window) + " " + key) == 0;
+// Press, then release: the release fails harmlessly when the press ended the player.
+bool sendKey(unsigned long window, const std::string& keys) {
+    const std::string target = " --window " + std::to_string(window) + " ";
+    std::istringstream words(keys);
+    std::string key;
+    while (words >> key) {
+        int attempt = 0;
+        while (runCommand("xdotool keydown" + target + key + " 2>/dev/null") != 0)
+            if (++attempt == 20) return false;
+        runCommand("xdotool keyup" + target + key + " 2>/dev/null");
+    }
+    return true;
 }
 
 bool sendCloseRequest(unsigned long window) {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = openDisplay();
     if (!display) return false;
     XEvent event;
     std::memset(&event, 0, sizeof event);
@@ -149,7 +189,7 @@ bool sendCloseRequest(unsigned long window) {
 }
 
 bool floodMotion(unsigned long window, int count) {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = openDisplay();
     if (!display) return false;
     for (int i = 0; i < count; i++) {
         XEvent event;
@@ -168,7 +208,7 @@ bool floodMotion(unsigned long window, int count) {
 }
 
 bool windowSize(unsigned long window, int& width, int& height) {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = openDisplay();
     if (!display) return false;
     XWindowAttributes attributes;
     const bool ok = XGetWindowAttributes(display, window, &attributes) != 0;
@@ -181,7 +221,7 @@ bool windowSize(unsigned long window, int& width, int& height) {
 }
 
 std::string windowName(unsigned long window) {
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = openDisplay();
     if (!display) return "";
     char* name = nullptr;
     std::string result;
