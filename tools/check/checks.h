@@ -25,5 +25,11 @@ void checkTiming(const CheckInput& in, Findings& findings);
 // The files of data/: decoding, models, music.
 void checkAssets(const DataIndex& data, Findings& findings);
 
+struct StatementShape;
+struct Word;
+// The physical line a word of a statement was written on: a continued
+// part, or the line that used the definition holding it.
+Location wordLocation(const CheckInput& in, const Statement& s, const StatementShape& shape, const Word& w);
+
 // Milliseconds as seconds for messages: 2500 gives "2.5 s".
 std::string seconds(int64_t ms);

@@ -15,16 +15,8 @@ struct StatementCheck {
     const Statement& s;
     const StatementShape& shape;
 
-    // The physical line a word was written on (a continued line, or the
-    // line that used the definition holding it).
-    Location where(const Word& w) const {
-        int occurrence = 0;
-        for (size_t i = 0; i <= w.index && i < shape.words.size(); i++)
-            if (shape.words[i].text == w.text) occurrence++;
-        return in.source.locate(s.line, w.text, occurrence);
-    }
     void report(Severity severity, const Word& w, std::string message) const {
-        const Location at = where(w);
+        const Location at = wordLocation(in, s, shape, w);
         if (!at.note.empty()) message += " (" + at.note + ")";
         findings.add(Findings::kScript, at.line, severity, message);
     }
@@ -62,14 +54,28 @@ void checkStartTime(const StatementCheck& c) {
                                                " ms (seconds need a point and nothing after the number)");
 }
 
+bool definedBefore(const StatementCheck& c, const std::string& name) {
+    for (const Definition& d : c.in.source.definitions())
+        if (d.name == name && d.line < c.s.line) return true;
+    return false;
+}
+
+// One finding per stray word, however often it stands in the statement.
 void checkStray(const StatementCheck& c, const std::vector<std::string>& candidates) {
+    const auto& names = c.in.show.definitionNames;
+    std::vector<std::string> seen;
     for (const Word& w : c.shape.stray) {
-        std::string message = quoted(w.text) + " is not a keyword and is ignored";
-        const auto& names = c.in.show.definitionNames;
+        if (std::find(seen.begin(), seen.end(), w.text) != seen.end()) continue;
+        seen.push_back(w.text);
+        const auto copies = std::count_if(c.shape.stray.begin(), c.shape.stray.end(),
+                                          [&](const Word& other) { return other.text == w.text; });
+        std::string message = quoted(w.text) + (copies > 1 ? " (" + std::to_string(copies) + " times)" : "") +
+                              " is not a keyword and is ignored";
         if (w.text == "to")
             message = "'to' follows no clause that can change over time and is ignored";
         else if (std::find(names.begin(), names.end(), w.text) != names.end())
-            message += ": it is defined only further down the script";
+            message += definedBefore(c, w.text) ? ": its definition never stopped expanding"
+                                                : ": it is defined only further down the script";
         else
             message += suggestion(w.text, candidates);
         c.report(Severity::Warning, w, message);
@@ -170,6 +176,13 @@ void checkRotation(const StatementCheck& c) {
 }
 
 }  // namespace
+
+Location wordLocation(const CheckInput& in, const Statement& s, const StatementShape& shape, const Word& w) {
+    int occurrence = 0;
+    for (size_t i = 0; i <= w.index && i < shape.words.size(); i++)
+        if (shape.words[i].text == w.text) occurrence++;
+    return in.source.locate(s.line, w.text, occurrence);
+}
 
 void checkStatements(const CheckInput& in, Findings& findings) {
     std::vector<std::string> candidates = keywordList();

@@ -87,8 +87,8 @@ Timeline buildTimeline(const LoadedShow& show) {
         bar.vanishes = bar.kind != BarKind::Template && bar.to <= bar.from;
         t.bars.push_back(bar);
     }
-    // The picture runs from 0 (or an earlier start) to the end, or to the
-    // last scene's end when there is none; templates last that long.
+    // The picture runs from 0 (or an earlier start) to the end or the last
+    // scene's end, whichever is later; templates last until the show ends.
     t.first = 0;
     t.last = t.hasEnd ? t.end : 0;
     for (const Bar& b : t.bars) {
@@ -97,7 +97,7 @@ Timeline buildTimeline(const LoadedShow& show) {
     }
     if (t.last <= t.first) t.last = t.first + 10000;
     for (Bar& b : t.bars)
-        if (b.kind == BarKind::Template) b.to = std::max(b.from, t.last);
+        if (b.kind == BarKind::Template) b.to = std::max(b.from, t.hasEnd ? t.end : t.last);
     for (Bar& b : t.bars)
         if (b.kind == BarKind::Sync && b.syncList >= 0 && size_t(b.syncList) < show.syncLists.size())
             b.segments = syncSegments(b, show.syncLists[size_t(b.syncList)], t.bars);

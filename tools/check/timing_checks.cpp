@@ -83,7 +83,7 @@ void checkSyncList(const CheckInput& in, const Statement& s, const StatementShap
     int32_t list = 0;
     if (!sync || !operandValue(sync, list)) return;
     const auto& lists = in.show.syncLists;
-    const int line = in.source.locate(s.line, sync->operands.front().text, 1).line;
+    const int line = wordLocation(in, s, shape, sync->operands.front()).line;
     if (list < 0 || size_t(list) >= lists.size())
         findings.error(line, "'sync " + std::to_string(list) + "' names no sync list (the script has " +
                                  std::to_string(lists.size()) + ", numbered from 0)");

@@ -1,0 +1,32 @@
+#include "support/check_run.h"
+
+#include <sstream>
+
+#include "support/jpeg_files.h"
+#include "support/showdir.h"
+#include "shapes3ds.h"
+
+CheckRun runCheck(const std::string& dir, const std::string& arguments) {
+    const std::string out = dir + "/check.out", err = dir + "/check.err";
+    CheckRun run;
+    run.status = runCommand(std::string(KORVANE_CHECK) + " '" + dir + "' " + arguments + " > '" + out + "' 2> '" + err + "'");
+    std::istringstream text(readFile(out));
+    for (std::string line; std::getline(text, line);) run.lines.push_back(line);
+    run.errors = readFile(err);
+    return run;
+}
+
+std::vector<std::string> linesStartingWith(const CheckRun& run, const std::string& prefix) {
+    std::vector<std::string> found;
+    for (const std::string& line : run.lines)
+        if (line.compare(0, prefix.size(), prefix) == 0) found.push_back(line);
+    return found;
+}
+
+bool writeCheckJpeg(const std::string& path) { return convertTo(path, "-size 32x16 gradient:red-blue"); }
+
+bool writeCheckModel(const std::string& path) { return writeBytes(path, file3DS({boxMesh("box")})); }
+
+bool writeCheckOgg(const std::string& path) {
+    return runCommand("sox -n -r 22050 -c 1 '" + path + "' synth 0.2 sine 440 2>/dev/null") == 0;
+}
