@@ -61,12 +61,14 @@ const Definition* SourceMap::definitionAt(const std::string& name, int line) con
     return found;
 }
 
-bool SourceMap::expandsTo(const Definition& d, const std::string& word, int depth) const {
-    if (depth > 8) return false;  // a definition that names itself
+// Depth and steps are bounded: definitions can name themselves or fan out.
+bool SourceMap::expandsTo(const Definition& d, const std::string& word, int depth, int& steps) const {
+    if (depth > 8) return false;
     for (const std::string& w : splitWords(d.text)) {
         if (w == word) return true;
+        if (++steps > 10000) return false;
         const Definition* inner = definitionAt(w, d.line);
-        if (inner && expandsTo(*inner, word, depth + 1)) return true;
+        if (inner && expandsTo(*inner, word, depth + 1, steps)) return true;
     }
     return false;
 }
@@ -81,7 +83,8 @@ Location SourceMap::locate(int line, const std::string& word, int occurrence) co
     for (int l = line; l <= last; l++)
         for (const std::string& w : wordsOf(l)) {
             const Definition* d = definitionAt(w, line);
-            if (d && expandsTo(*d, word, 0))
+            int steps = 0;
+            if (d && expandsTo(*d, word, 0, steps))
                 return {l, "in the text of " + d->name + " (line " + std::to_string(d->line) + ")"};
         }
     return {line, {}};

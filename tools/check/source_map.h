@@ -33,7 +33,7 @@ public:
 private:
     std::vector<std::string> wordsOf(int line) const;
     const Definition* definitionAt(const std::string& name, int line) const;
-    bool expandsTo(const Definition& d, const std::string& word, int depth) const;
+    bool expandsTo(const Definition& d, const std::string& word, int depth, int& steps) const;
 
     std::vector<std::string> physical_;
     std::vector<Definition> definitions_;

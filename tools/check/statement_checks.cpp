@@ -9,13 +9,23 @@
 
 namespace {
 
+const int kMaxPerStatement = 20;
+
 struct StatementCheck {
     const CheckInput& in;
     Findings& findings;
     const Statement& s;
     const StatementShape& shape;
 
+    mutable int reported = 0;
+
+    // A statement of thousands of faults gets a few findings and a note.
     void report(Severity severity, const Word& w, std::string message) const {
+        if (++reported > kMaxPerStatement) {
+            if (reported == kMaxPerStatement + 1)
+                findings.warning(s.line, "more findings in this statement are left out");
+            return;
+        }
         const Location at = wordLocation(in, s, shape, w);
         if (!at.note.empty()) message += " (" + at.note + ")";
         findings.add(Findings::kScript, at.line, severity, message);

@@ -1,5 +1,6 @@
 // From parsed statements to bars, and the walk of sync scenes through their marks.
 #include <algorithm>
+#include <map>
 
 #include "grammar.h"
 #include "timeline.h"
@@ -27,29 +28,48 @@ BarKind kindOf(const CScene& r) {
     return r.type == 0 ? BarKind::Model : r.type == 1 ? BarKind::Image : BarKind::Nothing;
 }
 
-// Whether a scene of track is in the scene list at time t for a mark to copy:
-// a template from its parse on, any other scene while it runs.
-const Bar* templateAt(const std::vector<Bar>& bars, int32_t track, int32_t t) {
-    const Bar* found = nullptr;
-    for (const Bar& b : bars) {
-        if (b.track != track || b.from > t || b.kind == BarKind::Sync) continue;
-        if (b.kind == BarKind::Template) return &b;
-        if (t < b.to && !found) found = &b;
-    }
-    return found;
-}
+// The scenes of each track, for the marks to look up.
+struct TrackIndex {
+    std::map<int32_t, std::vector<const Bar*>> scenes;    // templates excluded
+    std::map<int32_t, const Bar*> firstTemplate;          // the earliest template
 
-// A guard against lists whose marks have no length.
+    explicit TrackIndex(const std::vector<Bar>& bars) {
+        for (const Bar& b : bars) {
+            if (b.kind == BarKind::Sync) continue;
+            if (b.kind != BarKind::Template) {
+                scenes[b.track].push_back(&b);
+                continue;
+            }
+            const Bar*& first = firstTemplate[b.track];
+            if (!first || b.from < first->from) first = &b;
+        }
+    }
+    // A scene of track in the scene list at time t for a mark to copy: a
+    // template from its parse on, any other scene while it runs.
+    const Bar* at(int32_t track, int32_t t) const {
+        const auto templ = firstTemplate.find(track);
+        if (templ != firstTemplate.end() && templ->second->from <= t) return templ->second;
+        const auto list = scenes.find(track);
+        if (list == scenes.end()) return nullptr;
+        for (const Bar* b : list->second)
+            if (b->from <= t && t < b->to) return b;
+        return nullptr;
+    }
+};
+
+// Guards against lists whose marks have no length: segments per scene and
+// in the whole picture.
 const size_t kMaxSegments = 5000;
+const size_t kMaxAllSegments = 50000;
 
 // The marks as the compositor takes them: the first at the scene's first
 // frame; each later one when the current segment ends, its end planned from
 // the previous one; a mark with no scene of its track is passed over.
-std::vector<SyncSegment> syncSegments(const Bar& bar, const std::vector<SYNC>& marks, const std::vector<Bar>& bars) {
+std::vector<SyncSegment> syncSegments(const Bar& bar, const std::vector<SYNC>& marks, const TrackIndex& tracks) {
     std::vector<SyncSegment> segments;
     if (marks.empty() || bar.to <= bar.from) return segments;
     auto take = [&](const SYNC& m, int32_t t, int64_t end) -> bool {
-        const Bar* shown = templateAt(bars, m.track, t);
+        const Bar* shown = tracks.at(m.track, t);
         if (!shown) return false;
         segments.push_back({t, int32_t(std::clamp<int64_t>(end, t, bar.to)), m.track, shown->label});
         return true;
@@ -98,8 +118,13 @@ Timeline buildTimeline(const LoadedShow& show) {
     if (t.last <= t.first) t.last = t.first + 10000;
     for (Bar& b : t.bars)
         if (b.kind == BarKind::Template) b.to = std::max(b.from, t.hasEnd ? t.end : t.last);
-    for (Bar& b : t.bars)
-        if (b.kind == BarKind::Sync && b.syncList >= 0 && size_t(b.syncList) < show.syncLists.size())
-            b.segments = syncSegments(b, show.syncLists[size_t(b.syncList)], t.bars);
+    const TrackIndex tracks(t.bars);
+    size_t segments = 0;
+    for (Bar& b : t.bars) {
+        if (b.kind != BarKind::Sync || b.syncList < 0 || size_t(b.syncList) >= show.syncLists.size()) continue;
+        if (segments > kMaxAllSegments) break;
+        b.segments = syncSegments(b, show.syncLists[size_t(b.syncList)], tracks);
+        segments += b.segments.size();
+    }
     return t;
 }

@@ -106,15 +106,12 @@ private:
 
 // Bars of one track that overlap go to separate lanes.
 void Canvas::layOut() {
-    for (const Bar& b : t_.bars)
-        if (std::find(tracks_.begin(), tracks_.end(), b.track) == tracks_.end()) tracks_.push_back(b.track);
-    std::sort(tracks_.begin(), tracks_.end());
+    std::map<int32_t, std::vector<size_t>> byTrack;
+    for (size_t i = 0; i < t_.bars.size(); i++) byTrack[t_.bars[i].track].push_back(i);
     barLane_.assign(t_.bars.size(), 0);
     const double minWidth = 8 * double(t_.last - t_.first) / kPlotWidth;
-    for (int32_t track : tracks_) {
-        std::vector<size_t> order;
-        for (size_t i = 0; i < t_.bars.size(); i++)
-            if (t_.bars[i].track == track) order.push_back(i);
+    for (auto& [track, order] : byTrack) {
+        tracks_.push_back(track);
         std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return t_.bars[a].from < t_.bars[b].from; });
         std::vector<double> laneEnds;
         for (size_t i : order) {
