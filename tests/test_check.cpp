@@ -284,4 +284,32 @@ TEST_F(Check, FindingsArePrintedInLineOrder) {
     EXPECT_EQ(r.status, 1);  // the missing image
 }
 
+TEST_F(Check, ModelNamingATextureDataLacks) {
+    ASSERT_TRUE(writeCheckJpeg(show.data() + "/box.jpg"));
+    ASSERT_TRUE(writeBytes(show.data() + "/box.3ds", file3DS({boxMesh("box")}, "BOX.JPG")));
+    ASSERT_TRUE(writeBytes(show.data() + "/own.3ds", file3DS({boxMesh("own")}, "box.jpg")));
+    const CheckRun r = run("@sync\n1.0 end\n");
+    EXPECT_EQ(r.status, 0);
+    ASSERT_EQ(r.lines.size(), 1u) << ::testing::PrintToString(r.lines);
+    expectFinding(r, "box.3ds: warning: its texture 'BOX.JPG' is not an image in data", "data has 'box.jpg'");
+}
+
+TEST_F(Check, SyncLineValuesAndStatementsTheEndCutsOff) {
+    const CheckRun r = run(
+        "Sync 1 0.5 2 3000000.0 \\\n"
+        "  1 half 2\n"
+        "@sync\n"
+        "0 track 1 type 1 object a.jpg insync\n"
+        "0 track 2 type 1 object a.jpg insync\n"
+        "1.0 end\n"
+        "1.0 track 3 type 1 object a.jpg duration 0.5\n");
+    EXPECT_EQ(r.status, 0);
+    expectFinding(r, "script.txt:1: warning: ", "a time beyond the range of show time");
+    expectFinding(r, "script.txt:2: warning: sync value 'half'", "is not a number; it is read as 0");
+    expectFinding(r, "script.txt:2: warning: sync value '2'", "has no length and is dropped");
+    // In the same group as the end, but after it: the parser never gets there.
+    expectFinding(r, "script.txt:7: warning: ", "never played: the show ends before it, on line 6");
+    EXPECT_EQ(r.lines.size(), 4u) << ::testing::PrintToString(r.lines);
+}
+
 }  // namespace

@@ -75,4 +75,34 @@ TEST_F(Timeline, MarksTheEndAndTheTimeAxis) {
     for (int track : {1, 2, 3, 4, 5, 21, 22}) EXPECT_NE(svg.find(">track " + std::to_string(track) + "<"), std::string::npos);
 }
 
+// The compositor passes over a mark whose track no scene has, and a sync
+// scene whose first mark finds nothing keeps its own look.
+TEST(TimelineMarks, SkippedMarksAndAMissingFirstTemplate) {
+    ShowDir show;
+    ASSERT_TRUE(writeCheckJpeg(show.data() + "/a.jpg"));
+    ASSERT_TRUE(writeCheckJpeg(show.data() + "/b.jpg"));
+    show.writeScript(
+        "Sync 21 0.5 9 0.5 22 0.5\n"
+        "Sync 23 1.0\n"
+        "@sync\n"
+        "0 track 21 type 1 object a.jpg insync\n"
+        "0 track 22 type 1 object b.jpg insync\n"
+        "1.0 track 1 type 1 object a.jpg sync 0 duration 1.5\n"
+        "1.0 track 2 type 1 object b.jpg sync 1 duration 1.0\n"
+        "1.5 track 23 type 1 object a.jpg insync\n"
+        "3.0 end\n");
+    const std::string path = show.path() + "/t.svg";
+    const CheckRun r = runCheck(show.path(), "--timeline '" + path + "'");
+    EXPECT_EQ(r.status, 1);  // track 9
+    EXPECT_EQ(linesStartingWith(r, "script.txt:1: error: mark 2 of sync list 0 shows track 9").size(), 1u)
+        << ::testing::PrintToString(r.lines);
+    const std::string svg = readFile(path);
+    for (const char* segment : {"track 21: a.jpg, 1.0 s to 1.5 s", "track 22: b.jpg, 1.5 s to 2.0 s",
+                                "track 21: a.jpg, 2.0 s to 2.5 s"})
+        EXPECT_EQ(count(svg, std::string("<title>") + segment + "</title>"), 1u) << segment;
+    EXPECT_EQ(count(svg, "<title>track 9"), 0u);
+    EXPECT_EQ(count(svg, "<title>track 23"), 0u);  // its template comes half a second late
+    EXPECT_NE(svg.find("b.jpg (no template found)"), std::string::npos);
+}
+
 }  // namespace
