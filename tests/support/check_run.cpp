@@ -6,8 +6,11 @@
 #include "support/showdir.h"
 #include "shapes3ds.h"
 
+// What the checker prints goes to a scratch directory, never into the show
+// (which may be one of the examples in the source tree).
 CheckRun runCheck(const std::string& dir, const std::string& arguments) {
-    const std::string out = dir + "/check.out", err = dir + "/check.err";
+    const ShowDir scratch;
+    const std::string out = scratch.path() + "/check.out", err = scratch.path() + "/check.err";
     CheckRun run;
     run.status = runCommand(std::string(KORVANE_CHECK) + " '" + dir + "' " + arguments + " > '" + out + "' 2> '" + err + "'");
     std::istringstream text(readFile(out));
