@@ -45,6 +45,7 @@ TEST(ScriptLoad, WorkedExample) {
     EXPECT_TRUE(einit.soundOn);
     // The load-time tables and the line list are gone.
     EXPECT_TRUE(s.lines.empty());
+    EXPECT_TRUE(s.lineNumbers.empty());
     EXPECT_TRUE(s.defines.empty());
     EXPECT_TRUE(s.glConstants.empty());
 }

@@ -100,4 +100,5 @@ void CScript::optionParse() {
         statementLines.push_back(lineNumber(i));
     }
     lines.clear();
+    lineNumbers.clear();
 }
