@@ -171,3 +171,18 @@ TEST(Capture, TubePixelsAtAChosenTime) {
         for (int x = 0; x < p.width; x++) green += p.at(x, y)[1] > 1;
     EXPECT_EQ(green, 0);
 }
+
+TEST(Capture, ProgressBarOnATerminal) {
+    ShowDir show;
+    writeTubeShow(show);
+    const std::string log = show.path() + "/terminal.txt";
+    const std::string command = shellQuote(KORVANE_CAPTURE) + " --dir " + shellQuote(show.path()) +
+                                " --size 32x24 --fps 10 --to 1.0 --null";
+    // script(1) gives the tool a terminal for its standard error.
+    ASSERT_EQ(runCommand("script -qec " + shellQuote(command) + " /dev/null >" + shellQuote(log)), 0);
+    const std::string text = readFile(log);
+    EXPECT_NE(text.find("/10 frames  show "), std::string::npos) << text;
+    EXPECT_NE(text.find(" fps "), std::string::npos) << text;
+    EXPECT_NE(text.find(" left"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r"), std::string::npos) << "redrawn in place";
+}

@@ -93,6 +93,16 @@ TEST(CaptureErrors, VideoWithoutFfmpeg) {
     EXPECT_FALSE(fs::exists(video));
 }
 
+// ffmpeg gives up at once on a container it does not know: the capture
+// stops with status 1 instead of writing into a closed pipe.
+TEST(CaptureErrors, EncoderThatQuits) {
+    ShowDir show;
+    show.writeScript(kEndingShow);
+    const ToolRun run =
+        runCapture({"--dir", show.path(), "--size", "32x24", "--fps", "10", "--video", show.path() + "/show.xyz"});
+    expectFailure(run, "ffmpeg failed writing " + show.path() + "/show.xyz");
+}
+
 TEST(CaptureErrors, AShowThatNeverEndsNeedsTo) {
     ShowDir show;
     show.writeScript("Default !fullscreen\n@sync\n0 scene 1 track 1 duration 500\n@end\n");

@@ -77,13 +77,12 @@ static bool composeAt(int32_t t, CaptureResult& result) {
     return true;
 }
 
-static void writeFrame(int32_t t, FrameWriter& writer, const CapturePlan& plan, CaptureResult& result) {
+static void writeFrame(FrameWriter& writer, const CapturePlan& plan, CaptureResult& result) {
     Frame* frame = writer.acquire();
     const auto start = Clock::now();
     readBack(*frame, plan);
     result.readSeconds += secondsSince(start);
     frame->index = result.written++;
-    frame->showTime = t;
     writer.submit(frame);
 }
 
@@ -102,7 +101,7 @@ CaptureResult runCapture(const CapturePlan& plan, FrameWriter& writer, Progress&
             result.stop = plan.shot ? Stop::ShotMissed : Stop::End;
             break;
         }
-        if (last || (!plan.shot && t >= plan.from)) writeFrame(int32_t(t), writer, plan, result);
+        if (last || (!plan.shot && t >= plan.from)) writeFrame(writer, plan, result);
         progress.update(result.written, int32_t(t));
         if (last) {
             result.stop = Stop::To;

@@ -9,7 +9,6 @@ struct Frame {
     int width = 0;
     int height = 0;
     int64_t index = 0;          // counted from the first frame written
-    int32_t showTime = 0;       // ms
     std::vector<uint8_t> rgba;  // 4 bytes a pixel, bottom row first (GL's origin)
 
     // Row y counted from the top of the picture.

@@ -1,6 +1,7 @@
 #include "progress.h"
 
 #include <cstdio>
+#include <string>
 
 static const int kBarWidth = 24;
 
@@ -15,7 +16,8 @@ static std::string clock(double seconds) {
 Progress::Progress(int64_t total, bool enabled)
     : total_(total), enabled_(enabled), start_(std::chrono::steady_clock::now()) {}
 
-std::string Progress::line(int64_t done, int64_t total, int32_t showTime, double seconds) {
+// The line for these figures, without the carriage return.
+static std::string line(int64_t done, int64_t total, int32_t showTime, double seconds) {
     const double fps = seconds > 0 ? double(done) / seconds : 0;
     char text[160];
     if (total > 0) {
@@ -23,12 +25,12 @@ std::string Progress::line(int64_t done, int64_t total, int32_t showTime, double
         const int filled = int(shown * kBarWidth / total);
         std::string bar = std::string(size_t(filled), '#') + std::string(size_t(kBarWidth - filled), '-');
         const std::string left = fps > 0 ? clock(double(total - shown) / fps) : "?";
-        std::snprintf(text, sizeof text, "[%s] %lld/%lld frames  show %s  %.1f fps  %s left", bar.c_str(),
-                      static_cast<long long>(done), static_cast<long long>(total), clock(showTime / 1000.0).c_str(),
-                      fps, left.c_str());
+        std::snprintf(text, sizeof text, "[%s] %lld/%lld frames  show %.1f s  %.1f fps  %s left", bar.c_str(),
+                      static_cast<long long>(done), static_cast<long long>(total), showTime / 1000.0, fps,
+                      left.c_str());
     } else {
-        std::snprintf(text, sizeof text, "%lld frames  show %s  %.1f fps", static_cast<long long>(done),
-                      clock(showTime / 1000.0).c_str(), fps);
+        std::snprintf(text, sizeof text, "%lld frames  show %.1f s  %.1f fps", static_cast<long long>(done),
+                      showTime / 1000.0, fps);
     }
     return text;
 }

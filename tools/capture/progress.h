@@ -3,7 +3,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <string>
 
 class Progress {
 public:
@@ -14,9 +13,6 @@ public:
     void update(int64_t framesDone, int32_t showTime);
     // Clears the line.
     void finish();
-
-    // The line for these figures, without the carriage return.
-    static std::string line(int64_t done, int64_t total, int32_t showTime, double seconds);
 
 private:
     int64_t total_;

@@ -141,7 +141,8 @@ bool VideoSink::write(const Frame& frame, std::string& error) {
         const ssize_t n = ::write(pipe_, data, left);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            error = "ffmpeg stopped taking frames (" + std::string(std::strerror(errno)) + ")";
+            error = "ffmpeg failed writing " + settings_.path + ": it stopped taking frames (" +
+                    std::strerror(errno) + ")";
             return false;
         }
         data += n;
