@@ -99,6 +99,7 @@ CaptureResult runCapture(const CapturePlan& plan, FrameWriter& writer, Progress&
         }
         if (!composeAt(int32_t(t), result)) {
             result.stop = plan.shot ? Stop::ShotMissed : Stop::End;
+            result.lastTime = int32_t(t);
             break;
         }
         if (last || (!plan.shot && t >= plan.from)) writeFrame(writer, plan, result);

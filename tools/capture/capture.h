@@ -35,7 +35,7 @@ struct CaptureResult {
     Stop stop = Stop::End;
     int64_t composed = 0;
     int64_t written = 0;
-    int32_t lastTime = 0;        // show time of the last frame composed
+    int32_t lastTime = 0;        // show time of the last frame composed, or of the one "end" stopped
     double composeSeconds = 0;   // effect.compose and glFinish
     double readSeconds = 0;      // glReadPixels
 };

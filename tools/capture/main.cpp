@@ -1,6 +1,7 @@
 // korvane-capture: renders a show to PNG frames or a video without a display.
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <memory>
