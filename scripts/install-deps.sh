@@ -9,6 +9,8 @@ packages=(
   # engine libraries
   libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libjpeg62-turbo-dev libsdl-mixer1.2-dev
+  # korvane-capture: PNG frames, and videos through ffmpeg (ffprobe comes with it)
+  libpng-dev ffmpeg
   # tests: framework, X server and window tools, programs that make test files
   googletest libgtest-dev xvfb xdotool x11-apps x11-utils imagemagick libjpeg-turbo-progs libx11-dev
   sox libsox-fmt-base libsox-fmt-mp3 assimp-testmodels assimp-utils

@@ -1,0 +1,49 @@
+// The capture loop: frame k at show time round(k * 1000 / fps), composed by
+// the engine, read back and handed to the writers.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "writer.h"
+
+// Show time of frame k, rounded to the nearest millisecond (halves up).
+int64_t frameTime(int64_t k, int fps);
+
+// Show time of the first frame at or after from: where a capture's output starts.
+int32_t firstWrittenTime(int fps, int32_t from);
+
+struct CapturePlan {
+    int fps = 60;
+    int32_t from = 0;              // frames before this are composed, not written
+    std::optional<int32_t> to;     // frames at or after this are not composed
+    std::optional<int32_t> shot;   // compose up to this time and write only it
+    int width = 0, height = 0;
+    bool requireEnd = false;       // nothing but "end" stops the capture
+};
+
+enum class Stop {
+    End,        // the timeline reached "end"
+    To,         // the frame at --to was reached, or the shot taken
+    Exhausted,  // every statement parsed without "end" while only "end" could stop it
+    ShotMissed, // the show ended before the shot's time
+    WriteFailed,
+};
+
+struct CaptureResult {
+    Stop stop = Stop::End;
+    int64_t composed = 0;
+    int64_t written = 0;
+    int32_t lastTime = 0;        // show time of the last frame composed, or of the one "end" stopped
+    double composeSeconds = 0;   // effect.compose and glFinish
+    double readSeconds = 0;      // glReadPixels
+};
+
+// Frames the plan writes when the show runs to endTime (or to --to); 0 when
+// neither bounds it.
+int64_t plannedFrames(const CapturePlan& plan, std::optional<int32_t> endTime);
+
+// Runs the capture on the current GL context. progress is told of every frame.
+class Progress;
+CaptureResult runCapture(const CapturePlan& plan, FrameWriter& writer, Progress& progress);

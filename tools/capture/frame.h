@@ -1,0 +1,38 @@
+// One captured frame as GL reads it back, and where it goes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Frame {
+    int width = 0;
+    int height = 0;
+    int64_t index = 0;          // counted from the first frame written
+    std::vector<uint8_t> rgba;  // 4 bytes a pixel, bottom row first (GL's origin)
+
+    // Row y counted from the top of the picture.
+    const uint8_t* topRow(int y) const { return rgba.data() + size_t(height - 1 - y) * size_t(width) * 4; }
+};
+
+// Where frames go. write() may run on a writer thread; with ordered() false
+// several writers may call it at once, in any order.
+class FrameSink {
+public:
+    virtual ~FrameSink() = default;
+    // Says up front whether the output can be written at all.
+    virtual bool open(std::string& error) = 0;
+    virtual bool write(const Frame& frame, std::string& error) = 0;
+    // Completes the output after the last frame.
+    virtual bool finish(std::string& error) = 0;
+    virtual bool ordered() const { return true; }
+};
+
+// Composes and discards: for soak runs and for timing the composing alone.
+class NullSink : public FrameSink {
+public:
+    bool open(std::string&) override { return true; }
+    bool write(const Frame&, std::string&) override { return true; }
+    bool finish(std::string&) override { return true; }
+    bool ordered() const override { return false; }
+};

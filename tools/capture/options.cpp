@@ -1,0 +1,186 @@
+#include "options.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <vector>
+
+const char* const kUsage =
+    "Usage: korvane-capture [--dir DIR] [--fps N] [--from T] [--to T] [--size WxH]\n"
+    "                       (--frames DIR | --video FILE | --shot T --out FILE.png | --null)\n"
+    "Renders a Korvane show without a display, frame k at show time round(k*1000/N) ms.\n"
+    "  --dir DIR        the show directory, holding data/script.txt (default: .)\n"
+    "  --fps N          frames per second of show time, 1 to 1000 (default: 60)\n"
+    "  --from T         write the frames from show time T on (earlier ones are composed only)\n"
+    "  --to T           stop before show time T (default: the show's \"end\")\n"
+    "  --size WxH       render size (default: the script's)\n"
+    "  --frames DIR     write DIR/frame-000000.png, ... numbered from the first frame written\n"
+    "  --video FILE     encode FILE with ffmpeg, the show's music muxed in\n"
+    "  --shot T --out FILE.png   write the one frame at show time T\n"
+    "  --null           compose every frame, write nothing\n"
+    "  --threads N      frame writers (default: one per core for PNG frames, one otherwise)\n"
+    "  --stats          print where the time went\n"
+    "  --help           this text\n"
+    "Times are milliseconds, or seconds when written with a decimal point (1.5 = 1500).\n";
+
+bool parseShowTime(const std::string& text, int32_t& ms) {
+    if (text.empty() || text == ".") return false;
+    int points = 0;
+    for (char c : text) {
+        if (c == '.') points++;
+        else if (c < '0' || c > '9') return false;
+    }
+    if (points > 1) return false;
+    const double value = std::strtod(text.c_str(), nullptr);
+    // Seconds become whole milliseconds, truncated, as the script's times do.
+    const double result = points ? std::trunc(value * 1000.0) : value;
+    if (result > std::numeric_limits<int32_t>::max()) return false;
+    ms = static_cast<int32_t>(result);
+    return true;
+}
+
+static bool parseBoundedInt(const std::string& text, int low, int high, int& value) {
+    if (text.empty() || text.size() > 9) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    const int parsed = std::atoi(text.c_str());
+    if (parsed < low || parsed > high) return false;
+    value = parsed;
+    return true;
+}
+
+bool parseSize(const std::string& text, int& width, int& height) {
+    const size_t x = text.find('x');
+    if (x == std::string::npos) return false;
+    int w = 0, h = 0;
+    if (!parseBoundedInt(text.substr(0, x), 1, 16384, w) || !parseBoundedInt(text.substr(x + 1), 1, 16384, h))
+        return false;
+    width = w;
+    height = h;
+    return true;
+}
+
+namespace {
+
+// The arguments, with "--name=value" split into "--name" "value".
+class Arguments {
+public:
+    Arguments(int argc, char** argv) {
+        for (int i = 1; i < argc; i++) {
+            const std::string arg = argv[i];
+            const size_t eq = arg.find('=');
+            if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+                words_.push_back(arg.substr(0, eq));
+                words_.push_back(arg.substr(eq + 1));
+            } else {
+                words_.push_back(arg);
+            }
+        }
+    }
+    bool done() const { return next_ >= words_.size(); }
+    std::string take() { return words_[next_++]; }
+
+private:
+    std::vector<std::string> words_;
+    size_t next_ = 0;
+};
+
+}  // namespace
+
+static bool setOutput(CaptureOptions& options, Output output, std::string& error) {
+    if (options.output != Output::None && options.output != output) {
+        error = "choose one output: --frames, --video, --shot or --null";
+        return false;
+    }
+    options.output = output;
+    return true;
+}
+
+// One option and its value; false with error set when either is wrong.
+static bool applyOption(const std::string& name, Arguments& args, CaptureOptions& options, std::string& error,
+                        std::string& shotOut) {
+    auto value = [&](std::string& into) {
+        if (args.done()) {
+            error = name + " needs a value";
+            return false;
+        }
+        into = args.take();
+        return true;
+    };
+    auto bad = [&](const std::string& text, const char* what) {
+        error = "bad value for " + name + ": '" + text + "' (" + what + ")";
+        return false;
+    };
+    std::string text;
+    if (name == "--stats") {
+        options.stats = true;
+        return true;
+    }
+    if (name == "--null") return setOutput(options, Output::Null, error);
+    if (!value(text)) return false;
+    if (name == "--dir") {
+        options.dir = text;
+    } else if (name == "--fps") {
+        if (!parseBoundedInt(text, 1, 1000, options.fps)) return bad(text, "a whole number from 1 to 1000");
+    } else if (name == "--threads") {
+        if (!parseBoundedInt(text, 1, 64, options.threads)) return bad(text, "a whole number from 1 to 64");
+    } else if (name == "--from" || name == "--to" || name == "--shot") {
+        int32_t ms = 0;
+        if (!parseShowTime(text, ms)) return bad(text, "milliseconds, or seconds with a decimal point");
+        if (name == "--from") options.from = ms;
+        else if (name == "--to") options.to = ms;
+        else options.shot = ms;
+        if (name == "--shot") return setOutput(options, Output::Shot, error);
+    } else if (name == "--size") {
+        if (!parseSize(text, options.width, options.height)) return bad(text, "WxH, each from 1 to 16384");
+    } else if (name == "--frames" || name == "--video") {
+        if (text.empty()) return bad(text, "a path");
+        options.outPath = text;
+        return setOutput(options, name == "--frames" ? Output::Frames : Output::Video, error);
+    } else if (name == "--out") {
+        if (text.empty()) return bad(text, "a path");
+        shotOut = text;
+    } else {
+        error = "unknown option " + name;
+        return false;
+    }
+    return true;
+}
+
+// Rules between options, once all are read.
+static bool checkCombination(CaptureOptions& options, const std::string& shotOut, std::string& error) {
+    if (options.output == Output::None) {
+        error = "no output: give --frames DIR, --video FILE, --shot T --out FILE.png or --null";
+        return false;
+    }
+    if (options.output == Output::Shot) {
+        if (shotOut.empty()) {
+            error = "--shot needs --out FILE.png";
+            return false;
+        }
+        if (options.from != 0 || options.to) {
+            error = "--shot takes no --from or --to";
+            return false;
+        }
+        options.outPath = shotOut;
+    } else if (!shotOut.empty()) {
+        error = "--out goes with --shot";
+        return false;
+    }
+    if (options.to && *options.to <= options.from) {
+        error = "--to must be after --from";
+        return false;
+    }
+    return true;
+}
+
+ParseResult parseOptions(int argc, char** argv, CaptureOptions& options, std::string& error) {
+    Arguments args(argc, argv);
+    std::string shotOut;
+    while (!args.done()) {
+        const std::string name = args.take();
+        if (name == "--help" || name == "-h") return ParseResult::Help;
+        if (!applyOption(name, args, options, error, shotOut)) return ParseResult::Error;
+    }
+    return checkCombination(options, shotOut, error) ? ParseResult::Run : ParseResult::Error;
+}

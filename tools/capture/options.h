@@ -1,0 +1,34 @@
+// The command line of korvane-capture.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+enum class Output { None, Frames, Video, Shot, Null };
+
+struct CaptureOptions {
+    std::string dir = ".";             // the show directory, holding data/
+    int fps = 60;                      // frames per second of show time
+    int32_t from = 0;                  // first show time written, ms
+    std::optional<int32_t> to;         // frames before this show time are written, ms
+    std::optional<int32_t> shot;       // the one frame of --shot, ms
+    int width = 0, height = 0;         // --size; 0: the script's render size
+    Output output = Output::None;
+    std::string outPath;               // frames directory, video file or shot file
+    int threads = 0;                   // frame writers; 0: chosen by the output
+    bool stats = false;                // print where the time went
+};
+
+enum class ParseResult { Run, Help, Error };
+
+// Fills options from argv; on Error, error says which argument was wrong.
+ParseResult parseOptions(int argc, char** argv, CaptureOptions& options, std::string& error);
+
+// A show time as the script writes one: milliseconds, or seconds when
+// written with a decimal point. Only digits and at most one point.
+bool parseShowTime(const std::string& text, int32_t& ms);
+// "WxH", each side from 1 to 16384.
+bool parseSize(const std::string& text, int& width, int& height);
+
+extern const char* const kUsage;

@@ -1,0 +1,45 @@
+#include "png_sink.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "png_write.h"
+#include "writable.h"
+
+std::string PngFramesSink::framePath(const std::string& dir, int64_t index) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%06lld.png", static_cast<long long>(index));
+    return dir + "/" + name;
+}
+
+bool PngFramesSink::open(std::string& error) {
+    if (::mkdir(dir_.c_str(), 0755) != 0 && errno != EEXIST) {
+        error = "cannot make " + dir_ + ": " + std::strerror(errno);
+        return false;
+    }
+    struct stat st;
+    if (::stat(dir_.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        error = "cannot write frames to " + dir_ + ": not a directory";
+        return false;
+    }
+    return checkWritable(framePath(dir_, 0), error);
+}
+
+bool PngFramesSink::write(const Frame& frame, std::string& error) {
+    return writePng(framePath(dir_, frame.index), frame, error);
+}
+
+bool PngShotSink::open(std::string& error) { return checkWritable(path_, error); }
+
+bool PngShotSink::write(const Frame& frame, std::string& error) {
+    written_ = true;
+    return writePng(path_, frame, error);
+}
+
+bool PngShotSink::finish(std::string& error) {
+    if (!written_) error = "no frame was captured for " + path_;
+    return written_;
+}

@@ -1,0 +1,95 @@
+#include "show.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "assets/dir.h"
+#include "assets/listing.h"
+#include "draw/camera.h"
+#include "script/script.h"
+#include "script/words.h"
+#include "shell/init.h"
+#include "shell/timer.h"
+
+static bool hasEndWord(const std::string& statement) {
+    size_t pos = 0, begin, end;
+    bool first = true;  // the first word is the start time, never a keyword
+    while (nextWord(statement, pos, begin, end)) {
+        if (!first && statement.compare(begin, end - begin, "end") == 0) return true;
+        first = false;
+        pos = end;
+    }
+    return false;
+}
+
+std::optional<int32_t> findEndTime() {
+    const size_t count = std::min(script.statements.size(), script.startTimes.size());
+    for (size_t i = 0; i < count; i++)
+        if (hasEndWord(script.statements[i])) return script.startTimes[i];
+    return std::nullopt;
+}
+
+// The music the player would play: the last music file in scan order.
+static std::string showMusic() {
+    std::string music;
+    for (const std::string& name : dataNames()) {
+        const std::string path = kDataPrefix + name;
+        if (assetKind(path) == AssetKind::Music && isRegularFile(path)) music = path;
+    }
+    if (music.empty()) return music;
+    char cwd[4096];
+    if (!::getcwd(cwd, sizeof cwd)) return music;
+    return std::string(cwd) + "/" + music;
+}
+
+bool readShow(const std::string& dir, int width, int height, ShowInfo& show, std::string& error) {
+    if (::chdir(dir.c_str()) != 0) {
+        error = "cannot enter " + dir + ": " + std::strerror(errno);
+        return false;
+    }
+    std::FILE* file = std::fopen(kScriptPath, "r");
+    if (!file) {
+        error = "cannot open " + dir + "/" + kScriptPath + ": " + std::strerror(errno);
+        return false;
+    }
+    std::fclose(file);
+    einit.defaults();
+    if (!script.init(kScriptPath)) {
+        error = "cannot read " + dir + "/" + kScriptPath;
+        return false;
+    }
+    // The requested size is the render size, so images are placed for it.
+    if (width > 0) {
+        einit.width = einit.modeWidth = width;
+        einit.height = einit.modeHeight = height;
+    }
+    show.width = einit.width;
+    show.height = einit.height;
+    show.endTime = findEndTime();
+    // A show that turned its sound off plays no music.
+    show.music = einit.soundOn ? showMusic() : "";
+    return true;
+}
+
+bool loadShow(const ShowInfo& show, OffscreenContext& context, std::string& error) {
+    if (show.width < 1 || show.height < 1) {
+        error = "the render size " + std::to_string(show.width) + "x" + std::to_string(show.height) +
+                " is empty; give --size";
+        return false;
+    }
+    std::string why;
+    if (!context.create(show.width, show.height, &why)) {
+        error = "no offscreen GL context of " + std::to_string(show.width) + "x" + std::to_string(show.height) +
+                ": " + why;
+        return false;
+    }
+    einit.opengl();
+    camera.init();
+    einit.soundOn = false;  // no audio device: the video takes the music from its file
+    einit.dir();
+    timer.elapsed = 0;
+    return true;
+}
