@@ -57,6 +57,14 @@ TEST(CheckExamples, MinimalShowIsClean) {
     EXPECT_TRUE(r.lines.empty()) << ::testing::PrintToString(r.lines);
 }
 
+// The sample show uses every part of the language and every kind of asset.
+TEST(CheckExamples, SampleShowIsClean) {
+    const CheckRun r = runCheck(std::string(KORVANE_SOURCE_DIR) + "/examples/demo");
+    EXPECT_EQ(r.status, 0) << r.errors;
+    EXPECT_TRUE(r.lines.empty()) << ::testing::PrintToString(r.lines);
+    EXPECT_EQ(r.errors, "");
+}
+
 TEST_F(Check, ScriptThatCannotBeReadGivesStatusTwo) {
     const CheckRun r = runCheck(show.path());  // data/ holds no script.txt
     EXPECT_EQ(r.status, 2);
