@@ -8,7 +8,7 @@ show="${1:-$root/examples/demo}"
 
 bash "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$root/build" >/dev/null
-cmake --build "$root/build" -j2
+cmake --build "$root/build" -j2 --target korvane korvane-capture
 
 if [ ! -f "$show/data/script.txt" ]; then
   echo "play: $show/data/script.txt not found" >&2
