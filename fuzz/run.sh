@@ -31,7 +31,8 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 if [ "$what" = merge ]; then
   fresh=$build/merged/$target
   rm -rf "$fresh" && mkdir -p "$fresh"
-  "$build/fuzz/fuzz_$target" "${options[@]}" -merge=1 "$fresh" "$corpus" "$work"
+  # Edges only, not hit counts: keeps the committed corpus to tens of files.
+  "$build/fuzz/fuzz_$target" "${options[@]}" -merge=1 -use_counters=0 "$fresh" "$corpus" "$work"
   rm -f "$corpus"/* && cp "$fresh"/* "$corpus"/
   echo "run.sh: $(ls "$corpus" | wc -l) files, $(du -sh "$corpus" | cut -f1) in $corpus"
 else
