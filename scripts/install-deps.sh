@@ -16,6 +16,8 @@ packages=(
   sox libsox-fmt-base libsox-fmt-mp3 assimp-testmodels assimp-utils
   # the checker's tests: xmllint reads its timeline SVG
   libxml2-utils
+  # fuzz/run.sh: clang and its libFuzzer runtime
+  clang-14 libclang-rt-14-dev
 )
 
 sudo=""

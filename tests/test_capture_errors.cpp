@@ -127,7 +127,7 @@ TEST(CaptureErrors, AShowThatNeverEndsNeedsTo) {
 TEST(CaptureErrors, CorruptJpegEndsWithStatusOne) {
     ShowDir show;
     show.writeScript(kEndingShow);
-    show.write("broken.jpg", std::string("\xff\xd8\xff\xe0 not a picture", 20));
+    show.write("broken.jpg", std::string("\xff\xd8\xff\xe0 not a picture", 18));
     const ToolRun run = runCapture({"--dir", show.path(), "--size", "32x24", "--null"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.errors.find("broken.jpg"), std::string::npos) << run.errors;
