@@ -2,7 +2,6 @@
 #include "assets/imageloader.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>  // Required for: gluBuild2DMipmaps()
 
 #include <cerrno>
 #include <cstdio>
@@ -68,9 +67,8 @@ TextureLoad loadTexture(const std::string& path, bool, bool, std::string* error)
     record->width = static_cast<int16_t>(image.sizeX);  // the decoder refuses anything wider than int16
     record->height = static_cast<int16_t>(image.sizeY);
     // Row 0 is the top row of the picture: texture coordinate t = 0 is its top edge.
-    // Power-of-two pictures get GLU's levels from a faster halving; GLU rescales the rest.
-    if (!buildPowerOfTwoMipmaps(image.sizeX, image.sizeY, image.data.data()))
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 4, image.sizeX, image.sizeY, GL_RGBA, GL_UNSIGNED_BYTE, image.data.data());
+    // GLU's mipmaps to the byte, from the loader's own faster scaling and halving.
+    buildMipmaps(image.sizeX, image.sizeY, image.data.data());
 
     record->next = gfx.textures;
     gfx.textures = record.release();

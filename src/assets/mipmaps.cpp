@@ -1,24 +1,61 @@
-// The mipmap levels of power-of-two pictures, computed as GLU computes them:
-// each level from the one above, a 2 x 2 box rounded to nearest ((sum + 2) / 4),
-// or a 2 x 1 box truncated ((a + b) / 2) once one side is down to 1.
+// Mipmap chains computed as GLU computes them: level 0 is the picture, or
+// the picture scaled to GLU's choice of power-of-two sides; each further level
+// comes from the one above, a 2 x 2 box rounded to nearest ((sum + 2) / 4), or
+// a 2 x 1 box truncated ((a + b) / 2) once one side is down to 1.
 #include "assets/mipmaps.h"
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <vector>
+
+#include "assets/rescale.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>  // Required for: 16-bit lane sums of eight pixels at a time
 #endif
 
-static bool isPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
+// GLU's nearest power of two: the highest bit of n, doubled when the bit
+// below it is set as well and nothing else is (3 becomes 4, 6 becomes 8, but
+// 7 becomes 4 and 640 becomes 512).
+static int nearestPower(unsigned n) {
+    int power = 1;
+    for (;;) {
+        if (n == 1) return power;
+        if (n == 3) return power * 4;
+        n >>= 1;
+        power *= 2;
+    }
+}
 
-// What GLU checks before keeping the size: a proxy of the picture as it is.
-static bool fitsAsItIs(int width, int height) {
-    glTexImage2D(GL_PROXY_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+// Whether GL can hold level 1 of a chain whose level 0 is width x height, as
+// GLU asks.
+static bool levelOneFits(int width, int height) {
+    const int w = width > 1 ? width / 2 : width, h = height > 1 ? height / 2 : height;
+    glTexImage2D(GL_PROXY_TEXTURE_2D, 1, 4, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     GLint proxyWidth = 0;
-    glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &proxyWidth);
+    glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &proxyWidth);
     return proxyWidth != 0;
+}
+
+// The sides of level 0 that GLU chooses: the nearest powers of two, halved
+// together until GL can hold them.
+static void levelZeroSize(int width, int height, int& outWidth, int& outHeight) {
+    int w = nearestPower(static_cast<unsigned>(width)), h = nearestPower(static_cast<unsigned>(height));
+    while (!levelOneFits(w, h)) {
+        if (w == 1 && h == 1) {
+            // Not even 1 x 1 fits: GLU falls back to the largest size GL names.
+            GLint largest = 0;
+            glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+            w = std::min(nearestPower(static_cast<unsigned>(width)), static_cast<int>(largest));
+            h = std::min(nearestPower(static_cast<unsigned>(height)), static_cast<int>(largest));
+            break;
+        }
+        w = w > 1 ? w / 2 : w;
+        h = h > 1 ? h / 2 : h;
+    }
+    outWidth = w;
+    outHeight = h;
 }
 
 // One output row of a 2 x 2 halving: rows a and b above it, outWidth pixels.
@@ -64,11 +101,24 @@ static void halve(const uint8_t* in, int width, int height, uint8_t* out) {
     }
 }
 
-bool buildPowerOfTwoMipmaps(int width, int height, const uint8_t* rgba) {
-    if (!isPowerOfTwo(width) || !isPowerOfTwo(height) || !fitsAsItIs(width, height)) return false;
-    glTexImage2D(GL_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-    std::vector<uint8_t> above, level(static_cast<size_t>(width) * height);  // a quarter of level 0 and more
+void buildMipmaps(int width, int height, const uint8_t* rgba) {
+    int w0 = 0, h0 = 0;
+    levelZeroSize(width, height, w0, h0);
+    std::vector<uint8_t> above, level;
     const uint8_t* from = rgba;
+    if (w0 != width || h0 != height) {
+        above.resize(static_cast<size_t>(w0) * h0 * 4);
+        // GLU halves an exact double size with its halving, not its box filter.
+        if (width == w0 * 2 && height == h0 * 2)
+            halve(rgba, width, height, above.data());
+        else
+            scaleImage(rgba, width, height, above.data(), w0, h0);
+        from = above.data();
+    }
+    width = w0;
+    height = h0;
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, from);
+    level.reserve(static_cast<size_t>(width / 2 + 1) * (height / 2 + 1) * 4);
     for (int lod = 1; width > 1 || height > 1; lod++) {
         const int w = width > 1 ? width / 2 : 1, h = height > 1 ? height / 2 : 1;
         level.resize(static_cast<size_t>(w) * h * 4);
@@ -79,5 +129,4 @@ bool buildPowerOfTwoMipmaps(int width, int height, const uint8_t* rgba) {
         width = w;
         height = h;
     }
-    return true;
 }

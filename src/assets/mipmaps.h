@@ -1,4 +1,4 @@
-// Mipmap chains for textures whose sides are powers of two.
+// Mipmap chains for textures.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +6,6 @@
 // Uploads rgba (width x height, 4 bytes a pixel, rows packed) and every
 // smaller level to the bound 2D texture, byte for byte what
 // gluBuild2DMipmaps(GL_TEXTURE_2D, 4, ..., GL_RGBA, GL_UNSIGNED_BYTE, rgba)
-// makes, without GLU's generic per-component loops. Returns false and uploads
-// nothing when a side is not a power of two or GL cannot hold the picture
-// as it is: GLU then rescales it.
-bool buildPowerOfTwoMipmaps(int width, int height, const uint8_t* rgba);
+// makes, sides that are not powers of two or that GL cannot hold included,
+// without GLU's generic per-component loops.
+void buildMipmaps(int width, int height, const uint8_t* rgba);
