@@ -109,3 +109,81 @@ TEST_F(TubeTest, AngleTwistsTheRing) {
     EXPECT_GT(litPixels(0, 0, 640, 100) + litPixels(0, 380, 640, 480), 0);
     EXPECT_NE(straight, twisted);
 }
+
+// The tube as it was first drawn: every segment its own two-point strip in
+// immediate mode, under the same matrices. The drawing must give the very
+// pixels this does, whatever the driver makes of smooth wide lines.
+static void referenceTube(float theta) {
+    const double pi = 3.14159265358979323846;
+    glPushMatrix();
+    glPushAttrib(GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
+    glDisable(GL_TEXTURE_2D);
+    glTranslatef(scene1.translateStart[0], scene1.translateStart[1], scene1.translateStart[2]);
+    glRotatef(-90.0f, 0.0f, 1.0f, 0.0f);
+    for (int i = 0; i < 500; i++) {
+        const double a = static_cast<double>(i) / 500 * 2.0 * pi;
+        const float s = static_cast<float>(10.0 * std::sin(a)), k = static_cast<float>(10.0 * std::cos(a));
+        VECTOR p[4] = {{-10, s, k}, {-5, s, k}, {5, s, k},
+                       {static_cast<float>(10.0 * std::cos(0.05 * theta) + 10.0 + 5.0), s,
+                        static_cast<float>(k + 10.0 * std::cos(0.02 * theta))}};
+        VECTOR points[25];
+        CompBez(p, 25, points);
+        glBegin(GL_LINE_STRIP);
+        for (int j = 0; j < 25; j++) {
+            const double along = 0.5 * std::sin(j * pi / 25) + 0.5;
+            glColor3f(static_cast<float>(along * (std::sin(a) + 1.0) * 0.5), 0.0f,
+                      static_cast<float>(along * (std::cos(a) + 1.0) * 0.5));
+            glVertex3f(points[j].x, points[j].y, points[j].z);
+            glEnd();
+            glBegin(GL_LINE_STRIP);
+            glVertex3f(points[j].x, points[j].y, points[j].z);
+        }
+        glEnd();
+        glRotatef(0.01f * theta, scene1.axisStart[0], scene1.axisStart[1], scene1.axisStart[2]);
+    }
+    glEnable(GL_TEXTURE_2D);
+    glPopAttrib();
+    glPopMatrix();
+}
+
+static std::vector<uint8_t> framePixels() {
+    std::vector<uint8_t> rgba(640 * 480 * 4);
+    glFinish();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return rgba;
+}
+
+// Smooth lines as every frame draws them, blended and not, the tube seen
+// end on and twisted about other axes.
+TEST_F(TubeTest, SamePixelsAsTwoPointStrips) {
+    const struct {
+        float angle, axis[3], z;
+        bool blend;
+    } cases[] = {{0, {1, 0, 0}, -60, false},   {600, {1, 0, 0}, -60, true}, {217.5f, {0, 0, 1}, -42, true},
+                 {900, {0, 0, 1}, -30, false}, {45, {0.3f, 1, 0.2f}, -25, true}};
+    glEnable(GL_LINE_SMOOTH);
+    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    for (const auto& c : cases) {
+        SCOPED_TRACE("angle " + std::to_string(c.angle) + ", z " + std::to_string(c.z));
+        placeTube(c.angle);
+        scene1.translateStart[2] = c.z;
+        for (int k = 0; k < 3; k++) scene1.axisStart[k] = c.axis[k];
+        if (c.blend) glEnable(GL_BLEND);
+        projectFrame();
+        scene1.Bezier();
+        const std::vector<uint8_t> drawn = framePixels();
+        projectFrame();
+        referenceTube(c.angle);
+        const std::vector<uint8_t> reference = framePixels();
+        glDisable(GL_BLEND);
+        size_t lit = 0, differing = 0;
+        for (size_t i = 0; i < drawn.size(); i++) {
+            lit += drawn[i] != 0;
+            differing += drawn[i] != reference[i];
+        }
+        EXPECT_GT(lit, 10000u);
+        EXPECT_EQ(differing, 0u) << "bytes that differ from the two-point strips";
+    }
+}
