@@ -45,6 +45,9 @@ std::string showMusicPath() {
 }
 
 void CInit::dir() {
+    // Each music file would replace the one before, so only the last can
+    // play: it alone is opened (opening the audio device takes a while).
+    std::string music;
     for (const std::string& name : dataNames()) {
         const std::string path = kDataPrefix + name;
         const AssetKind kind = scannedKind(path);
@@ -55,7 +58,8 @@ void CInit::dir() {
         } else if (kind == AssetKind::Model) {
             Load3DS(path);
         } else {
-            sound.init(path.c_str());
+            music = path;
         }
     }
+    if (!music.empty()) sound.init(music.c_str());
 }
