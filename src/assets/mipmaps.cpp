@@ -104,24 +104,25 @@ static void halve(const uint8_t* in, int width, int height, uint8_t* out) {
 void buildMipmaps(int width, int height, const uint8_t* rgba) {
     int w0 = 0, h0 = 0;
     levelZeroSize(width, height, w0, h0);
-    std::vector<uint8_t> above, level;
+    // Every buffer before any upload: running out of memory leaves the
+    // texture as it was.
+    const size_t levelOne = static_cast<size_t>(w0 > 1 ? w0 / 2 : 1) * static_cast<size_t>(h0 > 1 ? h0 / 2 : 1) * 4;
+    std::vector<uint8_t> scaled, above(levelOne), level(levelOne);
     const uint8_t* from = rgba;
     if (w0 != width || h0 != height) {
-        above.resize(static_cast<size_t>(w0) * h0 * 4);
+        scaled.resize(static_cast<size_t>(w0) * static_cast<size_t>(h0) * 4);
         // GLU halves an exact double size with its halving, not its box filter.
         if (width == w0 * 2 && height == h0 * 2)
-            halve(rgba, width, height, above.data());
+            halve(rgba, width, height, scaled.data());
         else
-            scaleImage(rgba, width, height, above.data(), w0, h0);
-        from = above.data();
+            scaleImage(rgba, width, height, scaled.data(), w0, h0);
+        from = scaled.data();
     }
     width = w0;
     height = h0;
     glTexImage2D(GL_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, from);
-    level.reserve(static_cast<size_t>(width / 2 + 1) * (height / 2 + 1) * 4);
     for (int lod = 1; width > 1 || height > 1; lod++) {
         const int w = width > 1 ? width / 2 : 1, h = height > 1 ? height / 2 : 1;
-        level.resize(static_cast<size_t>(w) * h * 4);
         halve(from, width, height, level.data());
         glTexImage2D(GL_TEXTURE_2D, lod, 4, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, level.data());
         above.swap(level);
