@@ -35,35 +35,22 @@ static void controlPoints(double sinA, double cosA, double swingX, double swingZ
     p[3] = {static_cast<float>(swingX), s, static_cast<float>(k + swingZ)};
 }
 
-// One curve as 24 separate segments, point j - 1 to point j, each shaded from
-// the colour of its first point to that of its second: the lines that 24
-// two-point strips make, in one draw. The points are shared through indices.
-struct TubeVertex {
-    float red, green, blue;
-    float x, y, z;
-};
-
-struct Segments {
-    GLubyte index[2 * (kPoints - 1)];
-    Segments() {
-        for (int j = 1; j < kPoints; j++) {
-            index[2 * j - 2] = static_cast<GLubyte>(j - 1);
-            index[2 * j - 1] = static_cast<GLubyte>(j);
-        }
-    }
-};
-static const Segments kSegments;
-
+// One curve as 24 separate segments in one GL_LINES primitive, point j - 1
+// to point j, each shaded from the colour of its first point to that of its
+// second: the lines that 24 two-point strips make. A point's colour is set
+// once and holds for both segments that meet there. (Client vertex arrays
+// would save calls, but with Mesa's llvmpipe every draw from them after a
+// flush, and so after every buffer swap, costs more than the calls save.)
 static void drawCurve(double sinA, double cosA, const VECTOR points[kPoints]) {
     const double redRing = (sinA + 1.0) * 0.5;
     const double blueRing = (cosA + 1.0) * 0.5;
-    TubeVertex vertices[kPoints];
-    for (int j = 0; j < kPoints; j++)
-        vertices[j] = {static_cast<float>(kAlong.v[j] * redRing), 0.0f, static_cast<float>(kAlong.v[j] * blueRing),
-                       points[j].x, points[j].y, points[j].z};
-    glColorPointer(3, GL_FLOAT, sizeof(TubeVertex), &vertices[0].red);
-    glVertexPointer(3, GL_FLOAT, sizeof(TubeVertex), &vertices[0].x);
-    glDrawElements(GL_LINES, 2 * (kPoints - 1), GL_UNSIGNED_BYTE, kSegments.index);
+    glBegin(GL_LINES);
+    for (int j = 0; j < kPoints; j++) {
+        glColor3f(static_cast<float>(kAlong.v[j] * redRing), 0.0f, static_cast<float>(kAlong.v[j] * blueRing));
+        glVertex3f(points[j].x, points[j].y, points[j].z);  // the end of segment j - 1, or the first point
+        if (j > 0 && j < kPoints - 1) glVertex3f(points[j].x, points[j].y, points[j].z);  // the start of segment j
+    }
+    glEnd();
 }
 
 void CBezier::Bezier() {
@@ -82,9 +69,6 @@ void CBezier::Bezier() {
     const double swingZ = 10.0 * std::cos(0.02 * theta);
     VECTOR control[4];
     VECTOR points[kPoints];
-    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glEnableClientState(GL_VERTEX_ARRAY);
     for (int i = 0; i < kCurves; i++) {
         const double a = static_cast<double>(i) / kCurves * 2.0 * kPi;
         const double sinA = std::sin(a), cosA = std::cos(a);
@@ -94,8 +78,6 @@ void CBezier::Bezier() {
         // No matrix save per curve: the turns add up along the ring.
         glRotatef(0.01f * theta, axisStart[0], axisStart[1], axisStart[2]);
     }
-
-    glPopClientAttrib();
 
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
