@@ -7,7 +7,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <vector>
+#include <memory>
 
 #include "assets/rescale.h"
 
@@ -106,27 +106,28 @@ void buildMipmaps(int width, int height, const uint8_t* rgba) {
     levelZeroSize(width, height, w0, h0);
     // Every buffer before any upload: running out of memory leaves the
     // texture as it was.
+    // Left unfilled: every byte is written before it is read.
     const size_t levelOne = static_cast<size_t>(w0 > 1 ? w0 / 2 : 1) * static_cast<size_t>(h0 > 1 ? h0 / 2 : 1) * 4;
-    std::vector<uint8_t> scaled, above(levelOne), level(levelOne);
+    std::unique_ptr<uint8_t[]> scaled, above(new uint8_t[levelOne]), level(new uint8_t[levelOne]);
     const uint8_t* from = rgba;
     if (w0 != width || h0 != height) {
-        scaled.resize(static_cast<size_t>(w0) * static_cast<size_t>(h0) * 4);
+        scaled.reset(new uint8_t[static_cast<size_t>(w0) * static_cast<size_t>(h0) * 4]);
         // GLU halves an exact double size with its halving, not its box filter.
         if (width == w0 * 2 && height == h0 * 2)
-            halve(rgba, width, height, scaled.data());
+            halve(rgba, width, height, scaled.get());
         else
-            scaleImage(rgba, width, height, scaled.data(), w0, h0);
-        from = scaled.data();
+            scaleImage(rgba, width, height, scaled.get(), w0, h0);
+        from = scaled.get();
     }
     width = w0;
     height = h0;
     glTexImage2D(GL_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, from);
     for (int lod = 1; width > 1 || height > 1; lod++) {
         const int w = width > 1 ? width / 2 : 1, h = height > 1 ? height / 2 : 1;
-        halve(from, width, height, level.data());
-        glTexImage2D(GL_TEXTURE_2D, lod, 4, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, level.data());
+        halve(from, width, height, level.get());
+        glTexImage2D(GL_TEXTURE_2D, lod, 4, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, level.get());
         above.swap(level);
-        from = above.data();
+        from = above.get();
         width = w;
         height = h;
     }
