@@ -221,8 +221,8 @@ TEST_F(TextureTest, PowerOfTwoMipmapsAreGlusToTheByte) {
 }
 
 // Other sides are scaled up or down to powers of two by GLU's box filter:
-// tiny, odd, wide and tall pictures, a side rounded up (3, 6, 1536) or down
-// (7, 640), and sides past what GL holds, which GLU halves until they fit.
+// tiny, odd, wide and tall pictures, a side rounded up (3, 6, 7, 480, 1536) or
+// down (5, 300, 640), and sides past what GL holds, which GLU halves until they fit.
 TEST_F(TextureTest, OtherSizesAreScaledToGlusBytes) {
     const int sizes[][2] = {{3, 3},     {1, 3},      {3, 1},      {5, 7},      {6, 6},     {7, 5},
                             {33, 7},    {255, 101},  {300, 200},  {640, 480},  {480, 640}, {1000, 3},

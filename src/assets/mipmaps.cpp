@@ -16,8 +16,8 @@
 #endif
 
 // GLU's nearest power of two: the highest bit of n, doubled when the bit
-// below it is set as well and nothing else is (3 becomes 4, 6 becomes 8, but
-// 7 becomes 4 and 640 becomes 512).
+// below it is set too (3, 6, 7 and 480 become 4, 8, 8 and 512; 5 and 640
+// become 4 and 512).
 static int nearestPower(unsigned n) {
     int power = 1;
     for (;;) {
