@@ -178,21 +178,21 @@ struct Tap {
 };
 
 // The pixels under each box along one side and their weights, as GLU's four
-// cases weigh them; terms of weight 0 (GLU's reads past the end among them)
-// add nothing and are left out.
+// cases weigh them, the same number for every box: terms of weight 0 add
+// nothing, so GLU's reads past the end are left out and short boxes padded.
 struct Taps {
-    std::vector<int> first;  // taps of box i: [first[i], first[i + 1])
-    std::vector<Tap> taps;
-    int widest = 0;
+    std::vector<Tap> taps;  // box i: [i * width, (i + 1) * width)
+    int width = 1;
 };
 
 Taps tapsOf(const std::vector<Span>& spans, int size) {
-    Taps t;
-    auto add = [&](int index, float weight) {
-        if (weight != 0 && index < size) t.taps.push_back({index, weight});
-    };
+    std::vector<std::vector<Tap>> boxes;
+    size_t width = 1;
     for (const Span& s : spans) {
-        t.first.push_back(static_cast<int>(t.taps.size()));
+        std::vector<Tap> box;
+        auto add = [&](int index, float weight) {
+            if (weight != 0 && index < size) box.push_back({index, weight});
+        };
         if (s.high > s.low) {
             add(s.low, 1 - s.lowFraction);
             for (int i = s.low + 1; i < s.high; i++) add(i, 1.0f);
@@ -200,9 +200,16 @@ Taps tapsOf(const std::vector<Span>& spans, int size) {
         } else {
             add(s.low, s.highFraction - s.lowFraction);
         }
-        t.widest = std::max(t.widest, static_cast<int>(t.taps.size()) - t.first.back());
+        width = std::max(width, box.size());
+        boxes.push_back(std::move(box));
     }
-    t.first.push_back(static_cast<int>(t.taps.size()));
+    Taps t;
+    t.width = static_cast<int>(width);
+    for (std::vector<Tap>& box : boxes) {
+        const int last = box.empty() ? 0 : box.back().index;
+        box.resize(width, Tap{last, 0.0f});
+        t.taps.insert(t.taps.end(), box.begin(), box.end());
+    }
     return t;
 }
 
@@ -228,37 +235,63 @@ bool orderFree(const std::vector<Span>& rows, float ratioX, float ratioY) {
            std::ldexp(std::max(1.0, static_cast<double>(ratioX)), bitsX) <= limit;
 }
 
+// Row sums of one row of floats: taps of a fixed count, so the loop unrolls.
+template <int kWidth>
+void sumRow(const float* line, const Tap* taps, size_t outWidth, Float4* row) {
+    for (size_t j = 0; j < outWidth; j++, taps += kWidth) {
+        Float4 sum = {0, 0, 0, 0};
+        for (int t = 0; t < kWidth; t++) {
+            Float4 pixel;
+            std::memcpy(&pixel, &line[static_cast<size_t>(taps[t].index) * 4], sizeof pixel);
+            sum += pixel * taps[t].weight;
+        }
+        row[j] = sum;
+    }
+}
+
+void sumRow(const float* line, const Taps& across, size_t outWidth, Float4* row) {
+    switch (across.width) {
+    case 1: return sumRow<1>(line, across.taps.data(), outWidth, row);
+    case 2: return sumRow<2>(line, across.taps.data(), outWidth, row);
+    case 3: return sumRow<3>(line, across.taps.data(), outWidth, row);
+    default: break;
+    }
+    const Tap* taps = across.taps.data();
+    for (size_t j = 0; j < outWidth; j++) {
+        Float4 sum = {0, 0, 0, 0};
+        for (int t = 0; t < across.width; t++, taps++) {
+            Float4 pixel;
+            std::memcpy(&pixel, &line[static_cast<size_t>(taps->index) * 4], sizeof pixel);
+            sum += pixel * taps->weight;
+        }
+        row[j] = sum;
+    }
+}
+
 void scaleTwoPass(const uint8_t* in, int width, const std::vector<Span>& rows, const std::vector<Span>& columns,
                   int height, float area, uint8_t* out) {
     const Taps across = tapsOf(columns, width), down = tapsOf(rows, height);
     const size_t outWidth = columns.size();
     // The row sums of the last few input rows, by row number modulo the ring's size.
-    const int ring = std::max(1, down.widest);
+    const int ring = down.width;
     std::vector<Float4> sums(outWidth * static_cast<size_t>(ring));
     std::vector<int> held(static_cast<size_t>(ring), -1);
     std::vector<float> line(static_cast<size_t>(width) * 4);
     auto rowSums = [&](int y) -> const Float4* {
         Float4* row = &sums[static_cast<size_t>(y % ring) * outWidth];
-        if (held[static_cast<size_t>(y % ring)] == y) return row;
-        held[static_cast<size_t>(y % ring)] = y;
-        toFloats(in + static_cast<size_t>(y) * width * 4, line.size(), line.data());
-        for (size_t j = 0; j < outWidth; j++) {
-            Float4 sum = {0, 0, 0, 0};
-            for (int t = across.first[j]; t < across.first[j + 1]; t++) {
-                const Tap tap = across.taps[static_cast<size_t>(t)];
-                Float4 pixel;
-                std::memcpy(&pixel, &line[static_cast<size_t>(tap.index) * 4], sizeof pixel);
-                sum += pixel * tap.weight;
-            }
-            row[j] = sum;
+        if (held[static_cast<size_t>(y % ring)] != y) {
+            held[static_cast<size_t>(y % ring)] = y;
+            toFloats(in + static_cast<size_t>(y) * width * 4, line.size(), line.data());
+            sumRow(line.data(), across, outWidth, row);
         }
         return row;
     };
     std::vector<Float4> total(outWidth);
-    for (size_t i = 0; i + 1 < down.first.size(); i++) {
+    for (size_t i = 0; i < rows.size(); i++) {
         std::fill(total.begin(), total.end(), Float4{0, 0, 0, 0});
-        for (int t = down.first[i]; t < down.first[i + 1]; t++) {
-            const Tap tap = down.taps[static_cast<size_t>(t)];
+        for (int t = 0; t < down.width; t++) {
+            const Tap tap = down.taps[i * static_cast<size_t>(down.width) + static_cast<size_t>(t)];
+            if (tap.weight == 0) continue;  // padding, or a row GLU weighs 0
             const Float4* row = rowSums(tap.index);
             for (size_t j = 0; j < outWidth; j++) total[j] += row[j] * tap.weight;
         }
