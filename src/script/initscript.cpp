@@ -58,13 +58,18 @@ bool readBytes(const char* path, std::string& bytes) {
 bool CScript::init(const char* path) {
     std::string bytes;
     if (!readBytes(path, bytes)) return false;
+    load(bytes);
+    return true;
+}
+
+void CScript::load(const std::string& bytes, const std::function<void(const CScript&)>& preprocessed) {
     defineInit();
     preprocess(splitLines(bytes), *this);
+    if (preprocessed) preprocessed(*this);
     // The tables serve the load only.
     defines.clear();
     glConstants.clear();
     optionParse();
-    return true;
 }
 
 void CScript::defineInit() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -36,9 +37,16 @@ public:
     // Reads the script at path, preprocesses it and runs the option pass.
     // Returns false when the file cannot be opened (nothing else is changed then).
     bool init(const char* path);
+    // The same for the bytes of a script already read. A tool that reports on
+    // the script sees it after preprocessing, before the option pass takes
+    // the lines and the definitions are dropped.
+    void load(const std::string& bytes, const std::function<void(const CScript&)>& preprocessed = nullptr);
     void defineInit();   // built-in names
     void optionParse();  // options, sync lists and the timeline
-    void parse();        // turns the next group of equal-time statements into scenes
+    // Turns the next group of equal-time statements into scenes, filed in
+    // track order. A tool that keeps the records itself passes file, which
+    // then gets each statement's index and record instead.
+    void parse(const std::function<void(int32_t, const CScene&)>& file = nullptr);
 };
 
 // Loaded once at start-up; owns the timeline and the scene list for the whole run.
