@@ -11,6 +11,7 @@
 #include <string>
 
 #include "checks.h"
+#include "printable.h"
 #include "shell/init.h"
 #include "timeline.h"
 
@@ -82,7 +83,7 @@ int main(int argc, char** argv) {
     }
     const std::string svg = fromStart(args.timeline);
     if (chdir(args.dir.c_str()) != 0) {
-        std::fprintf(stderr, "korvane-check: cannot enter %s: %s\n", args.dir.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "korvane-check: cannot enter %s: %s\n", printable(args.dir).c_str(), std::strerror(errno));
         return 2;
     }
     // Music is opened to see whether SDL_mixer can decode it, never played.
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
     LoadedShow show;
     std::string error;
     if (!loadShow(show, error)) {
-        std::fprintf(stderr, "korvane-check: cannot read %s/%s: %s\n", args.dir.c_str(), kScriptPath, error.c_str());
+        std::fprintf(stderr, "korvane-check: cannot read %s/%s: %s\n", printable(args.dir).c_str(), kScriptPath, error.c_str());
         return 2;
     }
     DataIndex data;
@@ -107,7 +108,7 @@ int main(int argc, char** argv) {
     findings.print(stdout);
 
     if (!svg.empty() && !writeFile(svg, timelineSvg(buildTimeline(show), titleFor(args.dir)))) {
-        std::fprintf(stderr, "korvane-check: cannot write %s: %s\n", svg.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "korvane-check: cannot write %s: %s\n", printable(svg).c_str(), std::strerror(errno));
         return 2;
     }
     return findings.errors() > 0 ? 1 : 0;

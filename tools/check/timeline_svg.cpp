@@ -3,8 +3,11 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <queue>
+#include <set>
 
 #include "checks.h"  // Required for: seconds
+#include "printable.h"
 #include "timeline.h"
 
 namespace {
@@ -34,17 +37,17 @@ Style styleOf(BarKind kind) {
 // Template tracks get light colours in the order the picture meets them.
 const char* const kSyncPalette[] = {"#f28e2b", "#edc948", "#76b7b2", "#ff9da7", "#9c755f", "#e15759", "#8cd17d", "#bab0ac"};
 
+// Names as printable UTF-8 (every control byte and every byte that is no
+// character written out), then quoted for XML.
 std::string escape(const std::string& text) {
     std::string out;
-    for (char c : text) {
+    for (char c : printable(text)) {
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
-        default:
-            // Control bytes are not allowed in XML 1.0.
-            if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') out += c;
+        default: out += c;
         }
     }
     return out;
@@ -57,8 +60,9 @@ std::string num(double v) {
 }
 
 // A label cut to the room it has; empty when even a few letters do not fit.
-std::string fitted(const std::string& label, double width) {
+std::string fitted(const std::string& name, double width) {
     const size_t room = width > 8 ? size_t((width - 8) / kCharWidth) : 0;
+    const std::string label = printable(name);
     if (room < 3 || label.empty()) return {};
     // Count UTF-8 characters, not bytes, so the arrow is one.
     std::string out;
@@ -83,7 +87,9 @@ public:
     std::string draw(const std::string& title);
 
 private:
-    double x(int64_t ms) const { return kLeft + double(ms - t_.first) * kPlotWidth / double(t_.last - t_.first); }
+    // The times the picture covers, which may span more than 32 bits hold.
+    double span() const { return double(t_.last) - double(t_.first); }
+    double x(int64_t ms) const { return kLeft + double(ms - t_.first) * kPlotWidth / span(); }
     void layOut();
     void header(const std::string& title);
     void legend(double y);
@@ -109,21 +115,24 @@ void Canvas::layOut() {
     std::map<int32_t, std::vector<size_t>> byTrack;
     for (size_t i = 0; i < t_.bars.size(); i++) byTrack[t_.bars[i].track].push_back(i);
     barLane_.assign(t_.bars.size(), 0);
-    const double minWidth = 8 * double(t_.last - t_.first) / kPlotWidth;
+    const double minWidth = 8 * span() / kPlotWidth;
     for (auto& [track, order] : byTrack) {
         tracks_.push_back(track);
         std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return t_.bars[a].from < t_.bars[b].from; });
-        std::vector<double> laneEnds;
+        // Each bar takes the lowest lane that is free at its start.
+        std::priority_queue<std::pair<double, int>, std::vector<std::pair<double, int>>, std::greater<>> busy;  // by end
+        std::set<int> free;
+        int lanes = 0;
         for (size_t i : order) {
             const Bar& b = t_.bars[i];
-            const double end = std::max(double(b.to), double(b.from) + minWidth);
-            size_t lane = 0;
-            while (lane < laneEnds.size() && laneEnds[lane] > double(b.from)) lane++;
-            if (lane == laneEnds.size()) laneEnds.push_back(end);
-            else laneEnds[lane] = end;
-            barLane_[i] = int(lane);
+            for (; !busy.empty() && busy.top().first <= double(b.from); busy.pop()) free.insert(busy.top().second);
+            int lane = lanes;
+            if (free.empty()) lanes++;
+            else lane = *free.begin(), free.erase(free.begin());
+            busy.push({std::max(double(b.to), double(b.from) + minWidth), lane});
+            barLane_[i] = lane;
         }
-        lanes_[track] = std::max<int>(1, int(laneEnds.size()));
+        lanes_[track] = std::max(1, lanes);
     }
     double y = kTop;
     for (int32_t track : tracks_) {
@@ -179,10 +188,9 @@ void Canvas::rows() {
 // Ticks at a round step that gives about ten of them.
 void Canvas::axis() {
     const double steps[] = {10, 20, 50, 100, 200, 500, 1000, 2000, 5000, 10000, 15000, 30000, 60000, 120000, 300000, 600000};
-    const double span = double(t_.last - t_.first);
     double step = steps[std::size(steps) - 1];
     for (double s : steps)
-        if (span / s <= 12) {
+        if (span() / s <= 12) {
             step = s;
             break;
         }
