@@ -35,8 +35,9 @@ public:
     std::vector<int> runawayLines;
 
     // Reads the script at path, preprocesses it and runs the option pass.
-    // Returns false when the file cannot be opened (nothing else is changed then).
-    bool init(const char* path);
+    // Returns false when the file cannot be read or is no plain file
+    // (nothing else is changed then); error, when given, then says why.
+    bool init(const char* path, std::string* error = nullptr);
     // The same for the bytes of a script already read. A tool that reports on
     // the script sees it after preprocessing, before the option pass takes
     // the lines and the definitions are dropped.

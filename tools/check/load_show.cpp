@@ -3,12 +3,11 @@
 #include <unistd.h>  // Required for: dup, dup2, close
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 
 #include "script/preprocess.h"  // Required for: splitLines
+#include "script/readfile.h"
 #include "script/words.h"
 #include "shell/engine.h"
 #include "shell/init.h"
@@ -43,21 +42,6 @@ private:
 struct ShowEnded {};
 
 void throwShowEnded() { throw ShowEnded{}; }
-
-bool readBytes(const char* path, std::string& bytes, std::string& error) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) {
-        error = std::strerror(errno);
-        return false;
-    }
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    const bool failed = std::ferror(f);
-    if (failed) error = std::strerror(errno);
-    std::fclose(f);
-    return !failed;
-}
 
 std::vector<std::string> wordsAfter(const std::string& text, size_t pos) {
     std::vector<std::string> words;
@@ -137,7 +121,7 @@ void loadShowText(const std::string& bytes, LoadedShow& show) {
 
 bool loadShow(LoadedShow& show, std::string& error) {
     std::string bytes;
-    if (!readBytes(kScriptPath, bytes, error)) return false;
+    if (!readPlainFile(kScriptPath, bytes, error)) return false;
     QuietStderr quiet;
     loadShowText(bytes, show);
     return true;
