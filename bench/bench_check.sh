@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # korvane-check on scripts made to grow its work: each case at n and at 4n,
-# one run each, and the ratio of the times (about 4 when the work grows
-# linearly, 16 when it grows with the square).
+# one run each, and the ratio of the processor times (about 4 when the work
+# grows linearly, 16 when it grows with the square).
 #   sync     one Sync line of n pairs
 #   options  one Default line of n words the player does not know
 #   stray    one statement of n distinct words that are no keyword
@@ -49,15 +49,13 @@ generate() {
   }' > "$work/$1-$2/data/script.txt"
 }
 
-# Seconds korvane-check takes on case $1 at size $2.
+# Processor seconds (user and system) korvane-check takes on case $1 at
+# size $2: steadier than the wall clock on a busy machine.
 seconds() {
-  local start end
-  start=$(date +%s.%N)
   local picture=()
   [ "$1" = marks ] && picture=(--timeline "$work/$1-$2.svg")
-  "$check" "$work/$1-$2" "${picture[@]}" > /dev/null || true
-  end=$(date +%s.%N)
-  echo "$start $end" | awk '{ printf "%.3f", $2 - $1 }'
+  local TIMEFORMAT="%3U %3S"
+  { time "$check" "$work/$1-$2" "${picture[@]}" > /dev/null 2>&1 || true; } 2>&1 | awk '{ printf "%.3f", $1 + $2 }'
 }
 
 printf "%-8s %8s %9s %8s %9s %6s\n" case n seconds 4n seconds ratio

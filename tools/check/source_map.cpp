@@ -8,7 +8,7 @@ namespace {
 
 // Definitions looked through, in a whole check, to say which one a word came
 // from; far above what real shows need. Past it findings go without the note.
-const size_t kWorkBound = size_t(1) << 22;
+const size_t kWorkBound = size_t(1) << 20;
 
 std::vector<std::string> splitWords(const std::string& text) {
     std::vector<std::string> words;
@@ -116,19 +116,24 @@ const SourceMap::LogicalLine& SourceMap::logicalLine(int line) const {
     last_ = LogicalLine{};
     last_.line = line;
     std::unordered_set<size_t> used;
-    for (int l = line, end = lastLineOf(line); l <= end && l >= 1 && size_t(l) <= physical_.size(); l++)
-        for (std::string& w : splitWords(physical_[size_t(l) - 1])) {
-            const size_t d = definitionAt(w, line);
+    for (int l = line, last = lastLineOf(line); l <= last && l >= 1 && size_t(l) <= physical_.size(); l++) {
+        const std::string& text = physical_[size_t(l) - 1];
+        size_t pos = 0, begin, end;
+        for (; nextWord(text, pos, begin, end); pos = end) {
+            const std::string_view w(text.data() + begin, end - begin);
+            const size_t d = definitionAt(std::string(w), line);
             if (d != kNone && used.insert(d).second) last_.uses.push_back({d, l});
-            last_.copies[std::move(w)].push_back(l);
+            last_.words.push_back({w, l});
         }
+    }
     return last_;
 }
 
 Location SourceMap::locate(int line, const std::string& word, int occurrence) const {
     const LogicalLine& logical = logicalLine(line);
-    if (const auto copies = logical.copies.find(word); copies != logical.copies.end())
-        if (occurrence >= 1 && size_t(occurrence) <= copies->second.size()) return {copies->second[size_t(occurrence) - 1], {}};
+    int seen = 0;
+    for (const auto& [w, l] : logical.words)
+        if (w == word && ++seen == occurrence) return {l, {}};
     // Not written on the lines: look for a definition used there that holds it.
     for (const auto& [d, l] : logical.uses)
         if (holds(d, word))

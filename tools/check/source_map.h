@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -42,8 +43,8 @@ private:
     // question: the findings of one line come together.
     struct LogicalLine {
         int line = 0;
-        std::unordered_map<std::string, std::vector<int>> copies;  // physical line of each copy of a word
-        std::vector<std::pair<size_t, int>> uses;                  // definitions used, each once, and where
+        std::vector<std::pair<std::string_view, int>> words;  // each with its physical line
+        std::vector<std::pair<size_t, int>> uses;            // definitions used, each once, and where
     };
 
     const LogicalLine& logicalLine(int line) const;

@@ -79,10 +79,10 @@ void checkStartTime(const StatementCheck& c) {
 
 // One finding per stray word, however often it stands in the statement.
 void checkStray(const StatementCheck& c) {
-    std::unordered_map<std::string_view, size_t> copies;
+    std::unordered_map<std::string_view, size_t> copies(c.shape.stray.size());
     for (const Word& w : c.shape.stray) copies[w.text]++;
     for (const Word& w : c.shape.stray) {
-        size_t& count = copies[w.text];
+        size_t& count = copies.find(w.text)->second;
         if (count == 0) continue;  // reported at its first copy
         const size_t n = count;
         count = 0;
