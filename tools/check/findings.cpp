@@ -25,7 +25,7 @@ std::string Findings::text() const {
     for (const Finding* f : sorted) {
         out += printable(f->file);
         if (f->line > 0) out += ":" + std::to_string(f->line);
-        out += f->severity == Severity::Error ? ": error: " : ": warning: ";
+        out += f->severity == Severity::Error ? ": error: " : f->severity == Severity::Warning ? ": warning: " : ": note: ";
         out += printable(f->message);
         out += '\n';
     }

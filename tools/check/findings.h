@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-enum class Severity { Error, Warning };
+// A note tells what the player does with something that is not wrong.
+enum class Severity { Error, Warning, Note };
 
 struct Finding {
     std::string file;  // "script.txt", or the name of a file in data/
@@ -23,9 +24,10 @@ public:
 
     const std::vector<Finding>& all() const { return findings_; }
     int errors() const;
-    // "file:LINE: error|warning: message" per finding, printable: the files
-    // of data/ first (in name order), then the script, whole-file findings
-    // before line findings, lines ascending, equal lines in the order found.
+    // "file:LINE: error|warning|note: message" per finding, printable: the
+    // files of data/ first (in name order), then the script, whole-file
+    // findings before line findings, lines ascending, equal lines in the
+    // order found.
     std::string text() const;
     void print(std::FILE* out) const;
 

@@ -8,6 +8,7 @@
 #include "grammar.h"
 #include "nearest.h"
 #include "script/words.h"
+#include "unknown_words.h"
 
 namespace {
 
@@ -77,18 +78,21 @@ void checkStartTime(const StatementCheck& c) {
                                                " ms (seconds need a point and nothing after the number)");
 }
 
-// One finding per stray word, however often it stands in the statement.
+// One finding per stray word, however often it stands in the statement;
+// the operands written after it are its own, not words to look for apart.
 void checkStray(const StatementCheck& c) {
-    std::unordered_map<std::string_view, size_t> copies(c.shape.stray.size());
-    for (const Word& w : c.shape.stray) copies[w.text]++;
-    for (const Word& w : c.shape.stray) {
+    const std::vector<UnknownWord> unknown = unknownWords(c.shape);
+    std::unordered_map<std::string_view, size_t> copies(unknown.size());
+    for (const UnknownWord& u : unknown) copies[u.word.text]++;
+    for (const UnknownWord& u : unknown) {
+        const Word& w = u.word;
         size_t& count = copies.find(w.text)->second;
         if (count == 0) continue;  // reported at its first copy
         const size_t n = count;
         count = 0;
         if (!c.list(kIgnoredWords, Severity::Warning)) continue;
-        std::string message =
-            quoted(w.text) + (n > 1 ? " (" + std::to_string(n) + " times)" : "") + " is not a keyword and is ignored";
+        std::string message = quoted(w.text) + (n > 1 ? " (" + std::to_string(n) + " times)" : "") +
+                              " is not a keyword and is ignored" + operandsIgnored(u);
         if (w.text == "to")
             message = "'to' follows no clause that can change over time and is ignored";
         else if (c.known.defined.count(w.text))
