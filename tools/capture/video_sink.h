@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "frame.h"
+#include "sink.h"
 
 struct VideoSettings {
     std::string path;           // the video file; its extension picks the container
