@@ -28,20 +28,27 @@ std::vector<std::string> dataNames() {
     return names;
 }
 
+AssetKind scannedKind(const std::string& name) {
+    const std::string path = kDataPrefix + name;
+    const AssetKind kind = assetKind(path);
+    // Opening a pipe would block.
+    return kind != AssetKind::None && isRegularFile(path) ? kind : AssetKind::None;
+}
+
+bool loadAsset(const std::string& name, AssetKind kind, std::string& error) {
+    const std::string path = kDataPrefix + name;
+    if (kind == AssetKind::Texture) return loadTexture(path, true, false, &error) != TextureLoad::Corrupt;
+    if (kind == AssetKind::Model) Load3DS(path);
+    return true;
+}
+
 void CInit::dir() {
     for (const std::string& name : dataNames()) {
-        const std::string path = kDataPrefix + name;
-        const AssetKind kind = assetKind(path);
-        // Only plain files reach a loader: a directory named x.jpg is passed over,
-        // and so is a pipe, which would block the open.
-        if (kind == AssetKind::None || !isRegularFile(path)) continue;
-        if (kind == AssetKind::Texture) {
-            std::string error;
-            if (loadTexture(path, true, false, &error) == TextureLoad::Corrupt) engine.fail(path + ": " + error);
-        } else if (kind == AssetKind::Model) {
-            Load3DS(path);
-        } else {
-            sound.init(path.c_str());
-        }
+        const AssetKind kind = scannedKind(name);
+        std::string error;
+        if (kind == AssetKind::Music)
+            sound.init((kDataPrefix + name).c_str());
+        else if (!loadAsset(name, kind, error))
+            engine.fail(kDataPrefix + name + ": " + error);
     }
 }

@@ -13,3 +13,11 @@ AssetKind assetKind(const std::string& path);
 // The entry names of the data directory in the order the scan loads them:
 // byte-wise ascending.
 std::vector<std::string> dataNames();
+
+// The kind the scan loads data/NAME as: None for a file of no asset kind and
+// for anything but a plain file (a directory named x.jpg, a pipe).
+AssetKind scannedKind(const std::string& name);
+
+// Loads the texture or model data/NAME into its table as the scan does.
+// False, with libjpeg's message in error, for a JPEG that does not decode.
+bool loadAsset(const std::string& name, AssetKind kind, std::string& error);
