@@ -1,6 +1,7 @@
 // One frame as GL reads it back.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

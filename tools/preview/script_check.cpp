@@ -1,0 +1,56 @@
+#include "script_check.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "checks.h"
+#include "shell/init.h"
+
+// The checker prints its findings in its own order and form; the overlay
+// shows them as they are printed.
+static std::vector<std::string> printedFindings(const Findings& findings) {
+    char* text = nullptr;
+    size_t size = 0;
+    std::FILE* out = open_memstream(&text, &size);
+    if (!out) return {};
+    findings.print(out);
+    std::fclose(out);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < size; i++)
+        if (text[i] == '\n') {
+            lines.emplace_back(text + start, i - start);
+            start = i + 1;
+        }
+    std::free(text);
+    return lines;
+}
+
+CheckedScript checkScript() {
+    CheckedScript checked;
+    LoadedShow loaded;
+    if (!loadShow(loaded, checked.readError)) {
+        checked.readError = std::string("cannot read ") + kScriptPath + ": " + checked.readError;
+        return checked;
+    }
+    checked.read = true;
+    DataIndex data;
+    data.scan();
+    const SourceMap source(loaded.physical);
+    const CheckInput in{loaded, source, data};
+    // The files of data/ are reported by the preview's own loads.
+    Findings findings;
+    checkOptions(in, findings);
+    checkStatements(in, findings);
+    checkTiming(in, findings);
+    checked.errors = findings.errors();
+    checked.findings = printedFindings(findings);
+    checked.timeline = buildTimeline(loaded);
+    checked.physical = std::move(loaded.physical);
+    checked.hasEnd = loaded.endIndex >= 0;
+    if (checked.hasEnd)
+        checked.endTime = loaded.endTime;
+    else if (!loaded.statements.empty())
+        checked.endTime = loaded.statements.back().shownAt;
+    return checked;
+}
