@@ -13,6 +13,8 @@ packages=(
   libpng-dev ffmpeg
   # korvane-preview: the overlay's text
   libsdl-ttf2.0-dev fonts-dejavu-core
+  # korvane-preview: decoding its music (MP3, Ogg Vorbis, and XM and IT through libopenmpt)
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   # tests: framework, X server and window tools, programs that make test files
   googletest libgtest-dev xvfb xdotool x11-apps x11-utils imagemagick libjpeg-turbo-progs libx11-dev
   sox libsox-fmt-base libsox-fmt-mp3 assimp-testmodels assimp-utils

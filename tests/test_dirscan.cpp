@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "assets/dir.h"
 #include "assets/imageloader.h"
 #include "assets/listing.h"
 #include "shell/init.h"
@@ -99,6 +100,7 @@ TEST_F(DirScanTest, OnlyPlainFilesReachALoader) {
     EXPECT_EQ(getTextureNum("link.jpg"), 0);
     EXPECT_EQ(getTextureNum(".hidden.jpg"), 1);
     EXPECT_EQ(sound.system, nullptr);
+    EXPECT_EQ(showMusicPath(), "");
 }
 
 TEST_F(DirScanTest, NoDataDirectoryLoadsNothing) {
@@ -118,14 +120,15 @@ TEST_F(DirScanTest, MusicIsTheLastMusicFileInByteOrder) {
     struct Case {
         std::vector<std::pair<std::string, std::string>> files;
         bool opened;
+        std::string music;  // what showMusicPath() names
     } cases[] = {
-        {{{"x.xm", module}}, true},
-        {{{"X.IT", itModule()}}, true},
-        {{{"Axm", module}}, false},
-        {{{"tune.Xm", module}}, false},
-        {{{"song.ogg", "not music"}, {"tune.xm", module}}, true},
-        {{{"song.mp3", module}, {"tune.xm", "not music"}}, false},
-        {{{"song.OGG", "not music"}, {"Z.xm", module}}, false},  // "Z" sorts before "s"
+        {{{"x.xm", module}}, true, "data/x.xm"},
+        {{{"X.IT", itModule()}}, true, "data/X.IT"},
+        {{{"Axm", module}}, false, ""},
+        {{{"tune.Xm", module}}, false, ""},
+        {{{"song.ogg", "not music"}, {"tune.xm", module}}, true, "data/tune.xm"},
+        {{{"song.mp3", module}, {"tune.xm", "not music"}}, false, "data/tune.xm"},
+        {{{"song.OGG", "not music"}, {"Z.xm", module}}, false, "data/song.OGG"},  // "Z" sorts before "s"
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.files.back().first);
@@ -134,6 +137,7 @@ TEST_F(DirScanTest, MusicIsTheLastMusicFileInByteOrder) {
         for (const auto& [name, bytes] : c.files) show.write(name, bytes);
         einit.dir();
         EXPECT_EQ(sound.music != nullptr, c.opened);
+        EXPECT_EQ(showMusicPath(), c.music);
         sound.exit();
     }
     EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);

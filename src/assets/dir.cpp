@@ -42,6 +42,13 @@ bool loadAsset(const std::string& name, AssetKind kind, std::string& error) {
     return true;
 }
 
+std::string showMusicPath() {
+    const std::vector<std::string> names = dataNames();
+    for (auto name = names.rbegin(); name != names.rend(); ++name)
+        if (scannedKind(*name) == AssetKind::Music) return kDataPrefix + *name;
+    return "";
+}
+
 void CInit::dir() {
     for (const std::string& name : dataNames()) {
         const AssetKind kind = scannedKind(name);

@@ -21,3 +21,7 @@ AssetKind scannedKind(const std::string& name);
 // Loads the texture or model data/NAME into its table as the scan does.
 // False, with libjpeg's message in error, for a JPEG that does not decode.
 bool loadAsset(const std::string& name, AssetKind kind, std::string& error);
+
+// The file the show plays as its music, as "data/NAME": the last plain file
+// of the scan that assetKind() calls music. Empty when there is none.
+std::string showMusicPath();

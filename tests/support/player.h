@@ -8,8 +8,9 @@
 #include <sys/types.h>
 #include <vector>
 
-// Skips the test when there is no X display; fails it instead when
-// KORVANE_REQUIRE_DISPLAY=1 (as in CI, where a missing display is a fault).
+// Gives the test an X server of its own (support/xserver.h). Skips the test
+// when there is none; fails it instead when KORVANE_REQUIRE_DISPLAY=1 (as in
+// CI, where a missing display is a fault).
 #define REQUIRE_DISPLAY()                                                          \
     do {                                                                           \
         if (!displayAvailable()) {                                                 \

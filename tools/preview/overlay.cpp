@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "assets.h"
+#include "audio_out.h"
 #include "overlay_gl.h"
 #include "reload.h"
 #include "show.h"
@@ -102,6 +103,8 @@ void Overlay::draw(const OverlayView& view) {
                  y, 1, 0.85f, 0.3f);
     for (const auto& [name, problem] : assets.problems()) y = line("data/" + name + ": " + problem, y, 1, 0.45f, 0.4f);
     if (!reloader.sizeNote().empty()) y = line(reloader.sizeNote(), y, 1, 0.85f, 0.3f);
+    const std::string music = audioOut.error();
+    if (!music.empty()) y = line(music, y, 1, 0.85f, 0.3f);
 
     strip_.draw(view.marks);
     text_.endFrame();

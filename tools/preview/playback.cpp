@@ -2,11 +2,15 @@
 
 #include <limits>
 
+#include "audio_out.h"
+
 // The show's music follows the playhead from here: played from t while the
 // playhead moves, still while it holds.
 static void musicFollows(bool moving, int32_t t) {
-    (void)moving;
-    (void)t;
+    if (moving)
+        audioOut.play(t);
+    else
+        audioOut.pause();
 }
 
 void Playback::start(int32_t t, bool paused, uint32_t ticks) {

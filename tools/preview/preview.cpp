@@ -12,6 +12,8 @@
 #include <cstring>
 
 #include "assets.h"
+#include "assets/dir.h"
+#include "audio_out.h"
 #include "draw/camera.h"
 #include "held_frame.h"
 #include "keys.h"
@@ -112,6 +114,7 @@ private:
     void title(uint32_t ticks);
     void printStats() const;
     void report();
+    void followMusicFile();
 
     const PreviewOptions& options_;
     const std::string startDir_;
@@ -155,6 +158,7 @@ bool Preview::open(std::string& error) {
     reloader.setRenderSize(width_, height_);
     reloader.loadAll();
     overlay_.timelineChanged();
+    followMusicFile();
     report();
     const uint32_t ticks = SDL_GetTicks();
     playback_.loopFrom = options_.loopFrom;
@@ -246,6 +250,7 @@ void Preview::reload(const DataChanges& changes, uint32_t ticks) {
     const auto start = Clock::now();
     const bool rewound = reloader.apply(changes.names, changes.everything);
     overlay_.timelineChanged();
+    followMusicFile();
     report();
     reloadApplyMs_ = msSince(start);
     reloadDone_ = Clock::now();
@@ -274,7 +279,10 @@ void Preview::frame(uint32_t ticks) {
     bool composed = false;
     if (seekDue_) {
         seekDue_ = false;
-        composed = present(playback_.now(ticks));
+        const int32_t t = playback_.now(ticks);
+        composed = present(t);
+        // Playing on from the frame just shown, however long the seek took.
+        if (composed && !playback_.paused()) playback_.jump(t, SDL_GetTicks());
     } else if (!playback_.paused()) {
         const int32_t t = playback_.now(ticks);
         const bool loopEnds = playback_.loopOn && t >= *playback_.loopTo;
@@ -380,6 +388,10 @@ void Preview::title(uint32_t ticks) {
     titleAt_ = ticks;
 }
 
+// The music the version playing would play; the same unchanged file keeps
+// its decode, so this is cheap on every reload.
+void Preview::followMusicFile() { audioOut.open(einit.soundOn ? showMusicPath() : std::string()); }
+
 // What the overlay says of the files goes to standard error too, for a
 // terminal or an editor that reads "file:line:" messages; once per change.
 void Preview::report() {
@@ -429,10 +441,12 @@ int runPreview(const PreviewOptions& options, const std::string& startDir) {
     std::string error;
     if (!preview.open(error)) {
         std::fprintf(stderr, "korvane-preview: %s\n", error.c_str());
+        audioOut.close();
         SDL_Quit();
         return 1;
     }
     preview.run();
+    audioOut.close();
     SDL_Quit();
     return 0;
 }
