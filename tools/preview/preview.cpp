@@ -143,7 +143,7 @@ private:
     double reloadApplyMs_ = 0;
     Clock::time_point reloadDone_;
     double overlayMs_ = 0, heldMs_ = 0;
-    long long statFrames_ = 0;
+    long long overlayFrames_ = 0, heldFrames_ = 0;
 };
 
 bool Preview::open(std::string& error) {
@@ -295,6 +295,9 @@ void Preview::frame(uint32_t ticks) {
             playback_.reachEnd(lastTime());
         }
     }
+    // With --stats, each step is finished before the next so that its
+    // time is its own (GL may defer the work of a frame).
+    if (options_.stats) glFinish();
     const auto heldStart = Clock::now();
     if (composed)
         held_.take();
@@ -322,9 +325,14 @@ void Preview::frame(uint32_t ticks) {
     }
     if (options_.stats) {
         glFinish();
-        overlayMs_ += msSince(overlayStart);
-        heldMs_ += heldMs;
-        statFrames_++;
+        if (overlayOn_) {
+            overlayMs_ += msSince(overlayStart);
+            overlayFrames_++;
+        }
+        if (composed) {
+            heldMs_ += heldMs;
+            heldFrames_++;
+        }
     }
     SDL_GL_SwapBuffers();
 
@@ -405,16 +413,18 @@ void Preview::report() {
         for (const std::string& finding : latest.findings) text += finding + "\n";
     for (const auto& [name, problem] : assets.problems())
         text += "korvane-preview: " + std::string(kDataPrefix) + name + ": " + problem + "\n";
+    if (text.empty() && !reported_.empty()) std::fputs("korvane-preview: the files of data/ are fine again\n", stderr);
     if (text != reported_) std::fputs(text.c_str(), stderr);
     reported_ = text;
 }
 
 void Preview::printStats() const {
-    if (statFrames_ == 0) return;
+    auto perFrame = [](double ms, long long frames) { return frames > 0 ? ms / double(frames) : 0.0; };
     std::fprintf(stderr,
-                 "korvane-preview: overlay: %.3f ms a frame at %dx%d over %lld frames "
-                 "(keeping the frame: %.3f ms a frame)\n",
-                 overlayMs_ / double(statFrames_), width_, height_, statFrames_, heldMs_ / double(statFrames_));
+                 "korvane-preview: at %dx%d: overlay %.3f ms a frame over %lld frames; keeping a composed "
+                 "frame %.3f ms a frame over %lld frames\n",
+                 width_, height_, perFrame(overlayMs_, overlayFrames_), overlayFrames_, perFrame(heldMs_, heldFrames_),
+                 heldFrames_);
 }
 
 void Preview::run() {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "checks.h"
+#include "script/script.h"
 #include "shell/init.h"
 
 // The checker prints its findings in its own order and form; the overlay
@@ -28,6 +29,9 @@ static std::vector<std::string> printedFindings(const Findings& findings) {
 
 CheckedScript checkScript() {
     CheckedScript checked;
+    // The checker's load starts from an empty script, as in its own process:
+    // the loader adds to what the engine's script holds.
+    script = CScript();
     LoadedShow loaded;
     if (!loadShow(loaded, checked.readError)) {
         checked.readError = std::string("cannot read ") + kScriptPath + ": " + checked.readError;

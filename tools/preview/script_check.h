@@ -21,6 +21,6 @@ struct CheckedScript {
 };
 
 // Checks the script of the working directory's data/. The checker loads it
-// into the engine's globals (`script`, `einit`, the tube's record): the
-// caller saves what it needs of them first.
+// into the engine's globals (`script`, emptied first, `einit`, the tube's
+// record): the caller saves what it needs of them first.
 CheckedScript checkScript();

@@ -28,9 +28,9 @@ void TimelineStrip::layOut(const Timeline& timeline, int windowWidth, int window
             if (!colour) colour = syncColour(colours.size() - 1);
             segmentColours_.push_back(colour);
         }
-    // At most a quarter of the window, rows of 3 to 10 pixels.
+    // About a sixth of the window at most, rows of 2 to 7 pixels.
     const int rows = std::max<int>(1, int(tracks_.size()));
-    rowHeight_ = std::clamp(windowHeight / 4 / rows, 3, 10);
+    rowHeight_ = std::clamp(windowHeight / 6 / rows, 2, 7);
     left_ = kMargin;
     right_ = std::max(left_ + 1, windowWidth - kMargin);
     bottom_ = windowHeight - kMargin;
