@@ -115,6 +115,10 @@ ParseResult parseOptions(int argc, char** argv, PreviewOptions& options, std::st
             haveDir = true;
         }
     }
+    if (options.beatOffset != 0 && options.bpm == 0) {
+        error = "--beat-offset goes with --bpm";
+        return ParseResult::Error;
+    }
     if (options.loopFrom && options.loopTo <= *options.loopFrom) {
         error = "--loop needs its end after its start";
         return ParseResult::Error;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -58,6 +59,10 @@ bool openWindow(bool fullscreen, int width, int height, std::string& error) {
     einit.windowed = !fullscreen;
     einit.modeWidth = width;
     einit.modeHeight = height;
+    // Full screen shows the frame pixel for pixel in the middle of the
+    // screen: sdl12-compat's scaling of GL frames would need the show to
+    // set a viewport, which it never does (unless the user asks for it).
+    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
     SDL_Init(SDL_INIT_VIDEO);
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
@@ -155,7 +160,7 @@ bool Preview::open(std::string& error) {
     std::string why;
     if (!overlay_.open(width_, height_, why)) std::fprintf(stderr, "korvane-preview: no overlay text: %s\n", why.c_str());
     if (!watch_.start(why)) std::fprintf(stderr, "korvane-preview: %s; R reloads\n", why.c_str());
-    reloader.setRenderSize(width_, height_);
+    reloader.setRenderSize(width_, height_, options_.width > 0);
     reloader.loadAll();
     overlay_.timelineChanged();
     followMusicFile();
@@ -231,6 +236,7 @@ void Preview::act(Action action, uint32_t ticks) {
     case Action::ToggleOverlay: overlayOn_ = !overlayOn_; break;
     case Action::ToggleFullscreen:
         if (!SDL_WM_ToggleFullScreen(SDL_GetVideoSurface())) say("full screen cannot be switched here", ticks);
+        seekDue_ = true;
         break;
     case Action::Quit: quit_ = true; break;
     }

@@ -25,9 +25,10 @@ struct EngineGlobals {
 
 }  // namespace
 
-void Reloader::setRenderSize(int width, int height) {
+void Reloader::setRenderSize(int width, int height, bool chosen) {
     width_ = width;
     height_ = height;
+    sizeChosen_ = chosen;
 }
 
 void Reloader::loadAll() { apply({}, true); }
@@ -38,7 +39,7 @@ bool Reloader::takeScript() {
     einit.defaults();
     if (!script.init(kScriptPath)) return false;  // gone since the check
     sizeNote_.clear();
-    if (einit.width != width_ || einit.height != height_)
+    if (!sizeChosen_ && (einit.width != width_ || einit.height != height_))
         sizeNote_ = "the script's render size is " + std::to_string(einit.width) + "x" +
                     std::to_string(einit.height) + "; this window keeps " + std::to_string(width_) + "x" +
                     std::to_string(height_) + " until the preview is started again";

@@ -9,8 +9,9 @@
 
 class Reloader {
 public:
-    // The render size the preview keeps whatever a script asks for.
-    void setRenderSize(int width, int height);
+    // The render size the preview keeps whatever a script asks for; chosen
+    // when the user gave it, so that a script's other size is no news.
+    void setRenderSize(int width, int height, bool chosen);
 
     // Loads every asset and the script, as at start-up.
     void loadAll();
@@ -32,6 +33,7 @@ private:
     bool takeScript();
 
     int width_ = 640, height_ = 480;
+    bool sizeChosen_ = false;
     CheckedScript playing_;
     CheckedScript latest_;
     bool kept_ = false;
