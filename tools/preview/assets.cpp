@@ -84,7 +84,7 @@ void PreviewAssets::loadAll() {
     for (const std::string& name : names) reload(name);
 }
 
-void PreviewAssets::reload(const std::string& name) {
+bool PreviewAssets::reload(const std::string& name) {
     const AssetKind kind = scannedKind(name);
     problems_.erase(name);
     std::string error;
@@ -94,13 +94,18 @@ void PreviewAssets::reload(const std::string& name) {
             replaceByFront(gfx.textures, front, name, dropTexture);
         else
             problems_[name] = "cannot be decoded (" + error + "); the player stops at start-up";
-    } else if (kind == AssetKind::Model) {
+        return true;
+    }
+    if (kind == AssetKind::Model) {
         object_type* const front = gfx.objects;
         loadAsset(name, kind, error);
         replaceByFront(gfx.objects, front, name, dropModel);
-    } else {
-        // Gone, or no longer a texture or model.
-        dropTexture(unlink(gfx.textures, name));
-        dropModel(unlink(gfx.objects, name));
+        return true;
     }
+    // Gone, or no longer a texture or model.
+    tTexture* texture = unlink(gfx.textures, name);
+    object_type* model = unlink(gfx.objects, name);
+    dropTexture(texture);
+    dropModel(model);
+    return texture || model;
 }

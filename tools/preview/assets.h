@@ -12,8 +12,9 @@ public:
     void loadAll();
     // Loads data/NAME again, or drops it from its table when it is gone or
     // no longer an asset. A JPEG that does not decode keeps its last good
-    // version and is listed in problems().
-    void reload(const std::string& name);
+    // version and is listed in problems(). False when the tables are as
+    // they were: the file is no texture or model and was none.
+    bool reload(const std::string& name);
 
     // What is wrong with a file of data/, by name.
     const std::map<std::string, std::string>& problems() const { return problems_; }

@@ -147,8 +147,8 @@ private:
     uint32_t reloadFirstEvent_ = 0;
     double reloadApplyMs_ = 0;
     Clock::time_point reloadDone_;
-    double overlayMs_ = 0, heldMs_ = 0;
-    long long overlayFrames_ = 0, heldFrames_ = 0;
+    double overlayMs_ = 0, heldMs_ = 0, composeMs_ = 0;
+    long long overlayFrames_ = 0, heldFrames_ = 0, composeFrames_ = 0;
 };
 
 bool Preview::open(std::string& error) {
@@ -258,11 +258,12 @@ void Preview::reload(const DataChanges& changes, uint32_t ticks) {
     overlay_.timelineChanged();
     followMusicFile();
     report();
+    if (!rewound) return;
     reloadApplyMs_ = msSince(start);
     reloadDone_ = Clock::now();
     reloadShown_ = false;
     // The show goes on from where it was, in the new version.
-    if (rewound) jump(playback_.now(ticks), ticks);
+    jump(playback_.now(ticks), ticks);
 }
 
 // Seeks to t and composes the frame there; at or past the "end", the last
@@ -292,8 +293,14 @@ void Preview::frame(uint32_t ticks) {
     } else if (!playback_.paused()) {
         const int32_t t = playback_.now(ticks);
         const bool loopEnds = playback_.loopOn && t >= *playback_.loopTo;
+        const auto composeStart = Clock::now();
         if (!loopEnds && show.compose(t)) {
             composed = true;
+            if (options_.stats) {
+                glFinish();
+                composeMs_ += msSince(composeStart);
+                composeFrames_++;
+            }
         } else if (playback_.loopOn) {
             playback_.jump(*playback_.loopFrom, ticks);
             composed = present(*playback_.loopFrom);
@@ -428,9 +435,9 @@ void Preview::printStats() const {
     auto perFrame = [](double ms, long long frames) { return frames > 0 ? ms / double(frames) : 0.0; };
     std::fprintf(stderr,
                  "korvane-preview: at %dx%d: overlay %.3f ms a frame over %lld frames; keeping a composed "
-                 "frame %.3f ms a frame over %lld frames\n",
+                 "frame %.3f ms a frame over %lld frames; composing the show %.3f ms a frame over %lld frames\n",
                  width_, height_, perFrame(overlayMs_, overlayFrames_), overlayFrames_, perFrame(heldMs_, heldFrames_),
-                 heldFrames_);
+                 heldFrames_, perFrame(composeMs_, composeFrames_), composeFrames_);
 }
 
 void Preview::run() {
@@ -445,7 +452,7 @@ void Preview::run() {
         }
         frame(ticks);
         title(ticks);
-        SDL_Delay(playback_.paused() ? kPausedFrameMs : 1);
+        watch_.wait(SDL_GetTicks(), playback_.paused() ? kPausedFrameMs : 1);
     }
     if (options_.stats) printStats();
 }

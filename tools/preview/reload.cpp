@@ -55,10 +55,7 @@ bool Reloader::apply(const std::set<std::string>& names, bool everything) {
         assets.loadAll();
     } else {
         for (const std::string& name : names)
-            if (name != "script.txt") {
-                assets.reload(name);
-                assetsChanged = true;
-            }
+            if (name != "script.txt" && assets.reload(name)) assetsChanged = true;
     }
     // Any file can decide a finding (a name the script asks for), so the
     // script is checked again whatever changed.

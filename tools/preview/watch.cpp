@@ -1,5 +1,6 @@
 #include "watch.h"
 
+#include <poll.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -79,4 +80,18 @@ DataChanges DataWatch::poll(uint32_t now) {
     DataChanges done;
     std::swap(done, pending_);
     return done;
+}
+
+void DataWatch::wait(uint32_t now, uint32_t ms) const {
+    if (pending_.any()) {
+        const uint32_t settled = lastEvent_ + kSettleMs - now;
+        if (now - lastEvent_ >= kSettleMs) return;
+        if (settled < ms) ms = settled;
+    }
+    if (fd_ < 0) {
+        ::usleep(ms * 1000);
+        return;
+    }
+    pollfd events = {fd_, POLLIN, 0};
+    ::poll(&events, 1, int(ms));
 }

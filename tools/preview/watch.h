@@ -25,6 +25,9 @@ public:
     // for the settling time (editors write a file in several steps), and
     // nothing before; millisecond ticks of the caller's clock.
     DataChanges poll(uint32_t now);
+    // Sleeps up to ms milliseconds, less when a file event comes or the
+    // settling time of pending changes runs out first.
+    void wait(uint32_t now, uint32_t ms) const;
     // Ticks of the first event of the changes poll() returned last: when
     // the author's write reached the preview.
     uint32_t firstEventAt() const { return firstEvent_; }
