@@ -50,12 +50,16 @@ std::string showMusicPath() {
 }
 
 void CInit::dir() {
+    // Each music file would replace the one before, so only the last can
+    // play: it alone is opened (opening the audio device takes a while).
+    std::string music;
     for (const std::string& name : dataNames()) {
         const AssetKind kind = scannedKind(name);
         std::string error;
         if (kind == AssetKind::Music)
-            sound.init((kDataPrefix + name).c_str());
+            music = kDataPrefix + name;
         else if (!loadAsset(name, kind, error))
             engine.fail(kDataPrefix + name + ": " + error);
     }
+    if (!music.empty()) sound.init(music.c_str());
 }

@@ -57,7 +57,10 @@ bool Player::start(const std::string& dir, const std::vector<std::string>& args,
     if (pid_ == 0) {
         dup2(errFd, 2);
         if (chdir(dir.c_str()) != 0) _exit(127);
-        for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+        for (const std::string& e : env) {
+            if (e.find('=') == std::string::npos) unsetenv(e.c_str());
+            else putenv(const_cast<char*>(e.c_str()));
+        }
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(binary_.c_str()));
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));

@@ -28,7 +28,8 @@ public:
     explicit Player(std::string binary = KORVANE_BINARY) : binary_(std::move(binary)) {}
     ~Player();
     // Starts the player in directory dir with the given arguments and extra
-    // environment ("NAME=value"); its standard error goes to a file.
+    // environment ("NAME=value", or "NAME" to unset it); its standard error
+    // goes to a file.
     bool start(const std::string& dir, const std::vector<std::string>& args = {},
                const std::vector<std::string>& env = {});
     // Waits for the player to end; its exit status, or -1 when it did not

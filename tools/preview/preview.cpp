@@ -379,9 +379,8 @@ void Preview::writeShot() {
         say("cannot write a picture in " + startDir_ + ": " + std::strerror(errno), ticks);
         return;
     }
-    ::close(fd);
     std::string error;
-    if (!writePng(part, frame, error)) {
+    if (!writePng(fd, frame, error)) {
         ::unlink(part.c_str());
         say(error, ticks);
         return;
