@@ -187,6 +187,12 @@ void Preview::jump(int32_t t, uint32_t ticks) {
 // The end of the timeline: the "end", or the last statement's start.
 static int32_t lastTime() { return reloader.playing().endTime; }
 
+static bool hasSyncScenes() {
+    for (const Bar& b : reloader.playing().timeline.bars)
+        if (b.kind == BarKind::Sync) return true;
+    return false;
+}
+
 void Preview::act(Action action, uint32_t ticks) {
     const int32_t t = playback_.now(ticks);
     switch (action) {
@@ -194,6 +200,9 @@ void Preview::act(Action action, uint32_t ticks) {
     case Action::TogglePause:
         if (!playback_.paused()) {
             playback_.pause(show.composedTo() >= 0 ? show.composedTo() : t);
+            // Sync scenes switch at the frames that happen to come: the held
+            // frame is composed again as a capture composes its time.
+            if (hasSyncScenes()) seekDue_ = true;
         } else if (playback_.atEnd()) {
             playback_.resume(ticks);
             jump(playback_.loopOn ? *playback_.loopFrom : 0, ticks);
