@@ -95,6 +95,13 @@ protected:
         return waitForName(window, done, timeoutSeconds);
     }
 
+    // Lets the show play to at least fromMs, then pauses it; the paused title.
+    std::string pauseAfter(int fromMs, const std::string& keysFirst = "") {
+        waitForTitle([&](const std::string& t) { return titleTime(t) >= fromMs; });
+        EXPECT_TRUE(sendKey(window, keysFirst + " space"));
+        return waitForTitle([](const std::string& t) { return t.find(" paused") != std::string::npos; });
+    }
+
     void quit() {
         ASSERT_TRUE(sendKey(window, "Escape"));
         EXPECT_EQ(preview.wait(10), 0) << preview.errorOutput();
@@ -138,9 +145,7 @@ TEST_F(PreviewTest, PauseHoldsTheFrameAndResumeMovesOn) {
     REQUIRE_DISPLAY();
     // A fade that changes every frame.
     start("@sync\n0 track 1 type 1 object green.jpg move 0 0 opacity 0 to 1 duration 60.0\n");
-    waitForTitle([](const std::string& t) { return titleTime(t) >= 1000; });
-    ASSERT_TRUE(sendKey(window, "h space"));
-    const std::string title = waitForTitle(paused);
+    const std::string title = pauseAfter(1000, "h");
     ASSERT_TRUE(paused(title)) << title;
     sleepMs(300);
     const Picture before = grab();
@@ -186,9 +191,7 @@ TEST_F(PreviewTest, ALoopReturnsToItsStart) {
 TEST_F(PreviewTest, AScriptRenamedOverTheOldOneChangesThePictureWithinASecond) {
     REQUIRE_DISPLAY();
     start("@sync\n0 track 1 type 1 object red.jpg move 0 0 duration 60.0\n");
-    waitForTitle([](const std::string& t) { return titleTime(t) >= 2000; });
-    ASSERT_TRUE(sendKey(window, "space"));
-    const std::string title = waitForTitle(paused);
+    const std::string title = pauseAfter(2000);
     ASSERT_TRUE(waitForPicture(red, 5));
 
     // The picture the old script shows goes in the same save: nothing of the
@@ -229,8 +232,7 @@ TEST_F(PreviewTest, AScriptWithAnErrorKeepsTheLastGoodPictureAndShowsTheFinding)
 TEST_F(PreviewTest, AClickOnTheTimelineStripSeeksThere) {
     REQUIRE_DISPLAY();
     start(kThreeColours);
-    ASSERT_TRUE(sendKey(window, "space"));
-    waitForTitle(paused);
+    pauseAfter(0);
     ASSERT_TRUE(waitForPicture(red, 10));
     // The strip's one row: the image bars from 0 to the end at 30 s, in the
     // checker's image colour over the strip's dark band.
@@ -263,9 +265,7 @@ TEST_F(PreviewTest, TheHeldFrameAndItsShotAreTheCaptureOfTheirTime) {
         "0 track 1 type 1 object red.jpg move 0 0 to 300 200 scale 0.3 0.3 1 angle 0 to 90 rotate 0 0 1 "
         "duration 60.0\n";
     start(script.c_str(), {"--at", "2.0"});
-    waitForTitle([](const std::string& t) { return titleTime(t) >= 3000; });
-    ASSERT_TRUE(sendKey(window, "space"));
-    const std::string title = waitForTitle(paused);
+    const std::string title = pauseAfter(3000);
     const int t = titleTime(title);
     ASSERT_GE(t, 3000) << title;
 

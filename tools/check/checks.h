@@ -25,6 +25,10 @@ void checkTiming(const CheckInput& in, Findings& findings);
 // The files of data/: decoding, models, music.
 void checkAssets(const DataIndex& data, Findings& findings);
 
+// Every check of a loaded show, those of the files of data/ when assets is
+// set, reading data/ of the working directory.
+Findings checkShow(const LoadedShow& show, bool assets);
+
 struct StatementShape;
 struct Word;
 // The physical line a word of a statement was written on: a continued

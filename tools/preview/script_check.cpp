@@ -38,15 +38,8 @@ CheckedScript checkScript() {
         return checked;
     }
     checked.read = true;
-    DataIndex data;
-    data.scan();
-    const SourceMap source(loaded.physical);
-    const CheckInput in{loaded, source, data};
     // The files of data/ are reported by the preview's own loads.
-    Findings findings;
-    checkOptions(in, findings);
-    checkStatements(in, findings);
-    checkTiming(in, findings);
+    const Findings findings = checkShow(loaded, false);
     checked.errors = findings.errors();
     checked.findings = printedFindings(findings);
     checked.timeline = buildTimeline(loaded);
