@@ -2,15 +2,9 @@
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
-#include <fcntl.h>
-#include <sys/time.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstdlib>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 
 #include "assets.h"
 #include "assets/dir.h"
@@ -20,84 +14,29 @@
 #include "keys.h"
 #include "overlay.h"
 #include "playback.h"
-#include "png_write.h"
 #include "reload.h"
-#include "script/script.h"
 #include "shell/init.h"
+#include "shot.h"
 #include "show.h"
+#include "stats.h"
 #include "watch.h"
+#include "window.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double msSince(Clock::time_point start) { return std::chrono::duration<double, std::milli>(Clock::now() - start).count(); }
-
 const uint32_t kMessageMs = 4000;
 const uint32_t kTitleMs = 250;
 const uint32_t kPausedFrameMs = 30;  // a still picture needs no more than about 30 frames a second
 
-// The render size: --size, or the script's, or the player's default when
-// there is no script yet.
-void renderSize(const PreviewOptions& options, int& width, int& height) {
-    einit.defaults();
-    if (options.width > 0) {
-        width = options.width;
-        height = options.height;
-        return;
-    }
-    CScript probe;  // its options land in einit
-    probe.init(kScriptPath);
-    width = einit.width > 0 ? einit.width : 640;
-    height = einit.height > 0 ? einit.height : 480;
-}
+// The end of the timeline: the "end", or the last statement's start.
+int32_t lastTime() { return reloader.playing().endTime; }
 
-// The window through the engine's own start-up step. A frame has the
-// channels of korvane-capture's offscreen one, so blending that reads the
-// frame's alpha gives the same picture.
-bool openWindow(bool fullscreen, int width, int height, std::string& error) {
-    einit.windowed = !fullscreen;
-    einit.modeWidth = width;
-    einit.modeHeight = height;
-    // Full screen shows the frame pixel for pixel in the middle of the
-    // screen: sdl12-compat's scaling of GL frames would need the show to
-    // set a viewport, which it never does (unless the user asks for it).
-    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
-    SDL_Init(SDL_INIT_VIDEO);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    einit.window();
-    if (!einit.screen) {
-        SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
-        einit.window();
-    }
-    if (!einit.screen) {
-        error = "cannot open a " + std::to_string(width) + "x" + std::to_string(height) +
-                " OpenGL window: " + SDL_GetError();
-        return false;
-    }
-    SDL_WM_SetCaption("Korvane preview", nullptr);
-    SDL_ShowCursor(SDL_ENABLE);  // the strip takes clicks, also in full screen
-    // Motion would only crowd the queue.
-    for (int type = SDL_ACTIVEEVENT; type < SDL_NUMEVENTS; type++)
-        if (type != SDL_KEYDOWN && type != SDL_MOUSEBUTTONDOWN && type != SDL_QUIT)
-            SDL_EventState(static_cast<Uint8>(type), SDL_IGNORE);
-    SDL_EnableKeyRepeat(SDL_DEFAULT_REPEAT_DELAY, SDL_DEFAULT_REPEAT_INTERVAL);
-    return true;
-}
-
-long long wallClockMs() {
-    timeval now;
-    gettimeofday(&now, nullptr);
-    return (long long)now.tv_sec * 1000 + now.tv_usec / 1000;
-}
-
-// "korvane-40.000.png" for the frame at 40 s; "-2", "-3", ... when taken.
-std::string shotName(int32_t t, int attempt) {
-    char name[64];
-    std::snprintf(name, sizeof name, "korvane-%d.%03d%s.png", t / 1000, t % 1000,
-                  attempt > 1 ? ("-" + std::to_string(attempt)).c_str() : "");
-    return name;
+bool hasSyncScenes() {
+    for (const Bar& b : reloader.playing().timeline.bars)
+        if (b.kind == BarKind::Sync) return true;
+    return false;
 }
 
 class Preview {
@@ -111,13 +50,12 @@ private:
     void events(uint32_t ticks);
     void act(Action action, uint32_t ticks);
     void jump(int32_t t, uint32_t ticks);
-    void reload(const DataChanges& changes, uint32_t ticks);
+    void reload(const DataChanges& changes, uint32_t firstEvent, uint32_t ticks);
     bool present(int32_t t);
     void frame(uint32_t ticks);
-    void writeShot();
+    void shoot();
     void say(const std::string& message, uint32_t ticks);
     void title(uint32_t ticks);
-    void printStats() const;
     void report();
     void followMusicFile();
 
@@ -142,16 +80,11 @@ private:
     int fpsFrames_ = 0;
     double fps_ = 0;
 
-    // --stats
-    bool reloadShown_ = true;  // the frame after the last reload is on screen
-    uint32_t reloadFirstEvent_ = 0;
-    double reloadApplyMs_ = 0;
-    Clock::time_point reloadDone_;
-    double overlayMs_ = 0, heldMs_ = 0, composeMs_ = 0;
-    long long overlayFrames_ = 0, heldFrames_ = 0, composeFrames_ = 0;
+    PreviewStats stats_;
 };
 
 bool Preview::open(std::string& error) {
+    stats_.on = options_.stats;
     renderSize(options_, width_, height_);
     if (!openWindow(options_.fullscreen, width_, height_, error)) return false;
     einit.opengl();
@@ -182,15 +115,6 @@ void Preview::say(const std::string& message, uint32_t ticks) {
 void Preview::jump(int32_t t, uint32_t ticks) {
     playback_.jump(t, ticks);
     seekDue_ = true;
-}
-
-// The end of the timeline: the "end", or the last statement's start.
-static int32_t lastTime() { return reloader.playing().endTime; }
-
-static bool hasSyncScenes() {
-    for (const Bar& b : reloader.playing().timeline.bars)
-        if (b.kind == BarKind::Sync) return true;
-    return false;
 }
 
 void Preview::act(Action action, uint32_t ticks) {
@@ -238,7 +162,7 @@ void Preview::act(Action action, uint32_t ticks) {
     case Action::Reload: {
         DataChanges all;
         all.everything = true;
-        reload(all, ticks);
+        reload(all, ticks, ticks);
         break;
     }
     case Action::Shot: shotDue_ = true; break;
@@ -261,16 +185,14 @@ void Preview::events(uint32_t ticks) {
     }
 }
 
-void Preview::reload(const DataChanges& changes, uint32_t ticks) {
+void Preview::reload(const DataChanges& changes, uint32_t firstEvent, uint32_t ticks) {
     const auto start = Clock::now();
     const bool rewound = reloader.apply(changes.names, changes.everything);
     overlay_.timelineChanged();
     followMusicFile();
     report();
     if (!rewound) return;
-    reloadApplyMs_ = msSince(start);
-    reloadDone_ = Clock::now();
-    reloadShown_ = false;
+    stats_.reloaded(firstEvent, stats_.since(start));
     // The show goes on from where it was, in the new version.
     jump(playback_.now(ticks), ticks);
 }
@@ -302,14 +224,10 @@ void Preview::frame(uint32_t ticks) {
     } else if (!playback_.paused()) {
         const int32_t t = playback_.now(ticks);
         const bool loopEnds = playback_.loopOn && t >= *playback_.loopTo;
-        const auto composeStart = Clock::now();
+        const auto start = Clock::now();
         if (!loopEnds && show.compose(t)) {
             composed = true;
-            if (options_.stats) {
-                glFinish();
-                composeMs_ += msSince(composeStart);
-                composeFrames_++;
-            }
+            stats_.compose(stats_.since(start));
         } else if (playback_.loopOn) {
             playback_.jump(*playback_.loopFrom, ticks);
             composed = present(*playback_.loopFrom);
@@ -317,20 +235,19 @@ void Preview::frame(uint32_t ticks) {
             playback_.reachEnd(lastTime());
         }
     }
-    // With --stats, each step is finished before the next so that its
-    // time is its own (GL may defer the work of a frame).
-    if (options_.stats) glFinish();
-    const auto heldStart = Clock::now();
-    if (composed)
+    // With --stats each step is timed alone: GL may defer the work of a frame.
+    stats_.finish();
+    auto start = Clock::now();
+    if (composed) {
         held_.take();
-    else
+        stats_.keep(stats_.since(start));
+    } else {
         held_.show();
-    if (options_.stats) glFinish();
-    const double heldMs = msSince(heldStart);
-    if (shotDue_) writeShot();
+    }
+    if (shotDue_) shoot();
 
-    const auto overlayStart = Clock::now();
     if (overlayOn_) {
+        start = Clock::now();
         OverlayView view;
         view.time = playback_.now(ticks);
         view.fps = fps_;
@@ -344,28 +261,11 @@ void Preview::frame(uint32_t ticks) {
         view.marks.loopOn = playback_.loopOn;
         if (ticks < messageUntil_) view.message = message_;
         overlay_.draw(view);
-    }
-    if (options_.stats) {
-        glFinish();
-        if (overlayOn_) {
-            overlayMs_ += msSince(overlayStart);
-            overlayFrames_++;
-        }
-        if (composed) {
-            heldMs_ += heldMs;
-            heldFrames_++;
-        }
+        stats_.overlay(stats_.since(start));
     }
     SDL_GL_SwapBuffers();
+    if (!seekDue_) stats_.presented();
 
-    if (options_.stats && !reloadShown_ && !seekDue_) {
-        glFinish();
-        reloadShown_ = true;
-        std::fprintf(stderr,
-                     "korvane-preview: reload: %u ms from the first change to the new frame on screen "
-                     "(checks and loads %.1f ms, seek and frame %.1f ms); on screen at %lld ms\n",
-                     SDL_GetTicks() - reloadFirstEvent_, reloadApplyMs_, msSince(reloadDone_), wallClockMs());
-    }
     fpsFrames_++;
     if (ticks - fpsSince_ >= 1000) {
         fps_ = fpsFrames_ * 1000.0 / double(ticks - fpsSince_);
@@ -374,37 +274,11 @@ void Preview::frame(uint32_t ticks) {
     }
 }
 
-void Preview::writeShot() {
+void Preview::shoot() {
     shotDue_ = false;
-    const uint32_t ticks = SDL_GetTicks();
     Frame frame;
     held_.read(frame);
-    const int32_t t = show.composedTo() > 0 ? show.composedTo() : 0;
-    // Written under a temporary name, then linked to a free final name:
-    // nothing half-written, nothing written over.
-    std::string part = startDir_ + "/.korvane-preview-XXXXXX";
-    const int fd = mkstemp(part.data());
-    if (fd < 0) {
-        say("cannot write a picture in " + startDir_ + ": " + std::strerror(errno), ticks);
-        return;
-    }
-    std::string error;
-    if (!writePng(fd, frame, error)) {
-        ::unlink(part.c_str());
-        say(error, ticks);
-        return;
-    }
-    for (int attempt = 1; attempt < 1000; attempt++) {
-        const std::string name = shotName(t, attempt);
-        if (::link(part.c_str(), (startDir_ + "/" + name).c_str()) == 0) {
-            ::unlink(part.c_str());
-            say("wrote " + name, ticks);
-            return;
-        }
-        if (errno != EEXIST) break;
-    }
-    say("cannot write " + shotName(t, 1) + " in " + startDir_ + ": " + std::strerror(errno), ticks);
-    ::unlink(part.c_str());
+    say(writeShot(frame, show.composedTo() > 0 ? show.composedTo() : 0, startDir_), SDL_GetTicks());
 }
 
 void Preview::title(uint32_t ticks) {
@@ -439,45 +313,35 @@ void Preview::report() {
     reported_ = text;
 }
 
-void Preview::printStats() const {
-    auto perFrame = [](double ms, long long frames) { return frames > 0 ? ms / double(frames) : 0.0; };
-    std::fprintf(stderr,
-                 "korvane-preview: at %dx%d: overlay %.3f ms a frame over %lld frames; keeping a composed "
-                 "frame %.3f ms a frame over %lld frames; composing the show %.3f ms a frame over %lld frames\n",
-                 width_, height_, perFrame(overlayMs_, overlayFrames_), overlayFrames_, perFrame(heldMs_, heldFrames_),
-                 heldFrames_, perFrame(composeMs_, composeFrames_), composeFrames_);
-}
-
 void Preview::run() {
     while (!quit_) {
         const uint32_t ticks = SDL_GetTicks();
         events(ticks);
         if (quit_) break;
         const DataChanges changes = watch_.poll(ticks);
-        if (changes.any()) {
-            reloadFirstEvent_ = watch_.firstEventAt();
-            reload(changes, ticks);
-        }
+        if (changes.any()) reload(changes, watch_.firstEventAt(), ticks);
         frame(ticks);
         title(ticks);
         watch_.wait(SDL_GetTicks(), playback_.paused() ? kPausedFrameMs : 1);
     }
-    if (options_.stats) printStats();
+    stats_.print(width_, height_);
 }
 
 }  // namespace
 
 int runPreview(const PreviewOptions& options, const std::string& startDir) {
-    Preview preview(options, startDir);
-    std::string error;
-    if (!preview.open(error)) {
-        std::fprintf(stderr, "korvane-preview: %s\n", error.c_str());
-        audioOut.close();
-        SDL_Quit();
-        return 1;
+    bool opened = false;
+    {
+        // Its textures go before the GL context does.
+        Preview preview(options, startDir);
+        std::string error;
+        opened = preview.open(error);
+        if (opened)
+            preview.run();
+        else
+            std::fprintf(stderr, "korvane-preview: %s\n", error.c_str());
     }
-    preview.run();
     audioOut.close();
     SDL_Quit();
-    return 0;
+    return opened ? 0 : 1;
 }

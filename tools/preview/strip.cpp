@@ -44,7 +44,7 @@ float TimelineStrip::x(int64_t ms) const {
 }
 
 void TimelineStrip::draw(const StripMarks& marks) const {
-    if (!timeline_) return;
+    if (!timeline_ || timeline_->last <= timeline_->first) return;  // no script yet
     glColor4f(0, 0, 0, 0.6f);
     fillRect(float(left_ - 2), float(top_ - 2), float(right_ + 2), float(bottom_ + 2));
     if (marks.loopFrom && marks.loopTo && *marks.loopFrom < *marks.loopTo) {
@@ -80,7 +80,7 @@ void TimelineStrip::draw(const StripMarks& marks) const {
 }
 
 std::optional<int32_t> TimelineStrip::timeAt(int px, int py) const {
-    if (!timeline_ || py < top_ - 4 || py > bottom_ + 2 || px < left_ - 2 || px > right_ + 2) return std::nullopt;
+    if (!timeline_ || timeline_->last <= timeline_->first || py < top_ - 4 || py > bottom_ + 2 || px < left_ - 2 || px > right_ + 2) return std::nullopt;
     const int64_t first = timeline_->first, last = timeline_->last;
     const int64_t t = first + (int64_t(std::clamp(px, left_, right_)) - left_) * (last - first) / (right_ - left_);
     return int32_t(std::max<int64_t>(0, t));
