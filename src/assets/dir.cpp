@@ -37,7 +37,11 @@ AssetKind scannedKind(const std::string& name) {
 
 bool loadAsset(const std::string& name, AssetKind kind, std::string& error) {
     const std::string path = kDataPrefix + name;
-    if (kind == AssetKind::Texture) return loadTexture(path, true, false, &error) != TextureLoad::Corrupt;
+    if (kind == AssetKind::Texture) {
+        // A file gone since the listing is passed over.
+        const TextureLoad load = loadTexture(path, true, false, &error);
+        return load == TextureLoad::Loaded || load == TextureLoad::Missing;
+    }
     if (kind == AssetKind::Model) Load3DS(path);
     return true;
 }

@@ -19,7 +19,8 @@ std::vector<std::string> dataNames();
 AssetKind scannedKind(const std::string& name);
 
 // Loads the texture or model data/NAME into its table as the scan does.
-// False, with libjpeg's message in error, for a JPEG that does not decode.
+// False, with the reason in error, for a JPEG that cannot be read, decoded
+// or made a texture.
 bool loadAsset(const std::string& name, AssetKind kind, std::string& error);
 
 // The file the show plays as its music, as "data/NAME": the last plain file

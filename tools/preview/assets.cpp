@@ -93,7 +93,7 @@ bool PreviewAssets::reload(const std::string& name) {
         if (loadAsset(name, kind, error))
             replaceByFront(gfx.textures, front, name, dropTexture);
         else
-            problems_[name] = "cannot be decoded (" + error + "); the player stops at start-up";
+            problems_[name] = "cannot be loaded (" + error + "); the player stops at start-up";
         return true;
     }
     if (kind == AssetKind::Model) {

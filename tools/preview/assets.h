@@ -11,7 +11,7 @@ public:
     // drops those whose files are gone.
     void loadAll();
     // Loads data/NAME again, or drops it from its table when it is gone or
-    // no longer an asset. A JPEG that does not decode keeps its last good
+    // no longer an asset. A JPEG that cannot be loaded keeps its last good
     // version and is listed in problems(). False when the tables are as
     // they were: the file is no texture or model and was none.
     bool reload(const std::string& name);

@@ -1,8 +1,5 @@
 #include "show.h"
 
-#include <GL/gl.h>
-
-#include "assets/gfx.h"
 #include "assets/imageloader.h"
 #include "draw/camera.h"
 #include "draw/rm_evil_bezier.h"
@@ -43,14 +40,14 @@ void PreviewShow::clear() {
 }
 
 // The state the player's start-up leaves: nothing parsed, the camera reset,
-// the tube's record empty, and the texture the scan loaded last bound (an
-// image whose name was not found is drawn with it).
+// the tube's record empty, and no texture bound, as the loads leave it (an
+// image whose name was not found is drawn with what is bound).
 void PreviewShow::rewind() {
     script = version_;
     scene1 = CBezier();
     camera.init();
     timer.elapsed = 0;
-    glBindTexture(GL_TEXTURE_2D, gfx.textures ? gfx.textures->id : 0);
+    bindTexture(0);
     ended_ = false;
     composedTo_ = -1;
 }
