@@ -309,4 +309,20 @@ TEST_F(PreviewTest, WithoutAScriptItWaitsForOneAndTheEndDoesNotQuit) {
     EXPECT_EQ(preview.wait(10), 0) << preview.errorOutput();
 }
 
+TEST(PreviewCommandLine, HelpNamesEveryOptionAndKeyAndBadOptionsAreRefused) {
+    const ToolRun help = runTool(KORVANE_PREVIEW, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* word : {"--at", "--loop", "--bpm", "--beat-offset", "--size", "--fullscreen", "Space", "Left",
+                             "Page Up", "Shift+Left", "Up", "Home", "End", "[", "]", " L ", " R ", " S ", " H ",
+                             " F ", "Escape", "click"})
+        EXPECT_NE(help.output.find(word), std::string::npos) << word << " is not in:\n" << help.output;
+
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--at", "soon"}, {"--loop", "2.0", "1.0"}, {"--beat-offset", "500"}, {"--size", "0x0"}, {"a", "b"}}) {
+        const ToolRun run = runTool(KORVANE_PREVIEW, args);
+        EXPECT_EQ(run.status, 1) << args[0];
+        EXPECT_EQ(run.errors.rfind("korvane-preview: ", 0), 0u) << run.errors;
+    }
+}
+
 }  // namespace
