@@ -62,36 +62,39 @@ int Overlay::line(const std::string& text, int y, float r, float g, float b) {
     return y + text_.lineHeight();
 }
 
-void Overlay::draw(const OverlayView& view) {
-    OverlayGL gl(width_, height_);
-    std::string status = clockText(view.time) + "  frame " + std::to_string(gridFrameAt(view.time));
+static std::string statusText(const OverlayView& view) {
     char fps[32];
     std::snprintf(fps, sizeof fps, "  %.0f fps", view.fps);
-    status += fps;
+    std::string status = clockText(view.time) + "  frame " + std::to_string(gridFrameAt(view.time)) + fps;
     if (view.bpm > 0) status += "  bar " + barBeatText(view.time, view.bpm, view.beatOffset);
-    if (view.atEnd) status += "  END (paused)";
-    else if (view.paused) status += "  PAUSED";
+    if (view.atEnd)
+        status += "  END (paused)";
+    else if (view.paused)
+        status += "  PAUSED";
     if (view.marks.loopOn) status += "  LOOP " + clockText(*view.marks.loopFrom) + "-" + clockText(*view.marks.loopTo);
-    int y = kPad;
-    y = line(status, y, 1, 1, 1);
+    return status;
+}
 
-    // The scenes at the playhead, by the line they were written on.
+// The scenes at the playhead, by the line they were written on.
+int Overlay::liveLines(int32_t t, int y) {
     const CheckedScript& playing = reloader.playing();
     std::vector<int> live;
     for (const Bar& b : playing.timeline.bars)
-        if (b.kind != BarKind::Template && !b.vanishes && b.from <= view.time && view.time < b.to) live.push_back(b.line);
+        if (b.kind != BarKind::Template && !b.vanishes && b.from <= t && t < b.to) live.push_back(b.line);
     std::sort(live.begin(), live.end());
     for (size_t i = 0; i < live.size() && i < kMaxLiveLines; i++)
         y = line("script.txt:" + std::to_string(live[i]) + "  " + scriptLine(playing.physical, live[i]), y, 0.8f, 0.9f, 1);
     if (live.size() > kMaxLiveLines)
         y = line("... and " + std::to_string(live.size() - kMaxLiveLines) + " more scenes", y, 0.8f, 0.9f, 1);
+    return y;
+}
 
-    y += text_.lineHeight() / 2;
-    if (!view.message.empty()) y = line(view.message, y, 1, 1, 0.6f);
+// What is wrong with the files, errors in red and warnings in yellow.
+int Overlay::problems(int y) {
     const CheckedScript& latest = reloader.latest();
     if (!latest.read)
-        y = line(latest.readError + (playing.read ? "; the last good version plays" : "; waiting for one"), y, 1, 0.45f,
-                 0.4f);
+        y = line(latest.readError + (reloader.playing().read ? "; the last good version plays" : "; waiting for one"),
+                 y, 1, 0.45f, 0.4f);
     else if (reloader.kept())
         y = line("script.txt has errors; the last good version plays until they are fixed", y, 1, 0.45f, 0.4f);
     for (size_t i = 0; i < latest.findings.size() && i < kMaxFindings; i++) {
@@ -105,7 +108,15 @@ void Overlay::draw(const OverlayView& view) {
     if (!reloader.sizeNote().empty()) y = line(reloader.sizeNote(), y, 1, 0.85f, 0.3f);
     const std::string music = audioOut.error();
     if (!music.empty()) y = line(music, y, 1, 0.85f, 0.3f);
+    return y;
+}
 
+void Overlay::draw(const OverlayView& view) {
+    OverlayGL gl(width_, height_);
+    int y = line(statusText(view), kPad, 1, 1, 1);
+    y = liveLines(view.time, y) + text_.lineHeight() / 2;
+    if (!view.message.empty()) y = line(view.message, y, 1, 1, 0.6f);
+    problems(y);
     strip_.draw(view.marks);
     text_.endFrame();
 }

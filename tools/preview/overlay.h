@@ -37,6 +37,8 @@ public:
 
 private:
     int line(const std::string& text, int y, float r, float g, float b);
+    int liveLines(int32_t t, int y);
+    int problems(int y);
 
     int width_ = 0, height_ = 0;
     OverlayText text_;

@@ -34,11 +34,6 @@ void PreviewShow::take() {
     rewind();
 }
 
-void PreviewShow::clear() {
-    version_ = CScript();
-    rewind();
-}
-
 // The state the player's start-up leaves: nothing parsed, the camera reset,
 // the tube's record empty, and no texture bound, as the loads leave it (an
 // image whose name was not found is drawn with what is bound).

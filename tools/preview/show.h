@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "script/script.h"
-#include "shell/init.h"
 
 // Frames a seek composes, as korvane-capture's default: frame k at show
 // time round(k * 1000 / 60).
@@ -21,8 +20,6 @@ public:
     // Takes the script in the engine's `script` (just loaded by CScript::init,
     // nothing parsed) as the version to play, and starts it again at 0.
     void take();
-    // No version: a black picture.
-    void clear();
 
     // Brings the show to time t without showing it, as if every frame of the
     // seek's grid before t had been composed. False when the show reached its
@@ -36,12 +33,11 @@ public:
     // Back to time 0 of the version held, as after the player's start-up.
     void rewind();
 
-    bool ended() const { return ended_; }
     // The time of the last frame composed, or -1 before the first.
     int32_t composedTo() const { return composedTo_; }
 
 private:
-    CScript version_;         // the script as loaded, before its first frame
+    CScript version_;         // the script as loaded, before its first frame; empty: black
     bool ended_ = false;
     int32_t composedTo_ = -1;
 };
