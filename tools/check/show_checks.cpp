@@ -10,5 +10,8 @@ Findings checkShow(const LoadedShow& show, bool assets) {
     checkOptions(in, findings);
     checkStatements(in, findings);
     checkTiming(in, findings);
+    checkSceneKinds(in, findings);
+    checkSyncTemplates(in, findings);
+    checkIndentedComments(in, findings);
     return findings;
 }
