@@ -1,8 +1,7 @@
 // korvane-check's script checks on arbitrary bytes: the show loaded as the
-// checker loads it, then the option, statement and timing checks and the
-// timeline picture, against a data directory of a few names. What the
-// checker prints and draws must stay printable: no control byte, no byte
-// that is not UTF-8.
+// checker loads it, then every check of the script and the timeline
+// picture, against a data directory of a few names. What the checker prints
+// and draws must stay printable: no control byte, no byte that is not UTF-8.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -55,9 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     const SourceMap source(show.physical);
     const CheckInput in{show, source, data()};
     Findings findings;
-    checkOptions(in, findings);
-    checkStatements(in, findings);
-    checkTiming(in, findings);
+    checkScript(in, findings);
     expectPrintable(findings.text());
     expectPrintable(timelineSvg(buildTimeline(show), "fuzz"));
     return 0;

@@ -110,9 +110,7 @@ TEST(FuzzCorpus, CheckerFindingsArePrintableAndNameLinesOfTheScript) {
         const SourceMap source(show.physical);
         const CheckInput in{show, source, data};
         Findings findings;
-        checkOptions(in, findings);
-        checkStatements(in, findings);
-        checkTiming(in, findings);
+        checkScript(in, findings);
         // A line of the file, or the end marker the loader supplies after the last.
         for (const Finding& f : findings.all()) {
             EXPECT_GE(f.line, 0) << f.message;
