@@ -14,6 +14,10 @@ struct CaptureOptions {
     std::optional<int32_t> to;         // frames before this show time are written, ms
     std::optional<int32_t> shot;       // the one frame of --shot, ms
     int width = 0, height = 0;         // --size; 0: the script's render size
+    int frameWidth = 0, frameHeight = 0;  // --resolution; 0: the render size
+    bool fill = false;                 // --fill: crop to the resolution instead of adding bars
+    std::string preset;                // --preset: x264's; empty: kDefaultPreset
+    int crf = -1;                      // --crf; -1: kDefaultCrf
     Output output = Output::None;
     std::string outPath;               // frames directory, video file or shot file
     int threads = 0;                   // frame writers; 0: chosen by the output
@@ -32,3 +36,5 @@ bool parseShowTime(const std::string& text, int32_t& ms);
 bool parseSize(const std::string& text, int& width, int& height);
 
 extern const char* const kUsage;
+extern const char* const kDefaultPreset;
+extern const int kDefaultCrf;
