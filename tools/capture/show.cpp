@@ -1,5 +1,6 @@
 #include "show.h"
 
+#include <GL/gl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -86,6 +87,14 @@ bool loadShow(const ShowInfo& show, OffscreenContext& context, std::string& erro
     einit.opengl();
     if (show.framed) {
         const Framing f = frameLayout(show.width, show.height, show.frameWidth, show.frameHeight, show.fill);
+        // GL would quietly shrink a larger view, distorting the picture.
+        GLint most[2] = {0, 0};
+        glGetIntegerv(GL_MAX_VIEWPORT_DIMS, most);
+        if (f.width > most[0] || f.height > most[1]) {
+            error = "--fill would draw the picture at " + std::to_string(f.width) + "x" + std::to_string(f.height) +
+                    ", beyond the largest view of " + std::to_string(most[0]) + "x" + std::to_string(most[1]);
+            return false;
+        }
         effect.setOutputView(f.x, f.y, f.width, f.height, f.scale);
     }
     camera.init();
