@@ -1,23 +1,9 @@
-// One captured frame as GL reads it back, and where it goes.
+// Where captured frames go.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
-struct Frame {
-    int width = 0;
-    int height = 0;
-    int64_t index = 0;          // counted from the first frame written
-    // width x height pixels of 4 bytes, blue, green, red and a fourth, bottom
-    // row first (GL's origin): the layout Mesa keeps, so reading it back is
-    // a plain copy. They stay valid while the writers hold the frame.
-    const uint8_t* bgra = nullptr;
-    unsigned buffer = 0;        // the GL pixel buffer bgra is mapped from; only the GL thread uses it
-
-    // Row y counted from the top of the picture.
-    const uint8_t* topRow(int y) const { return bgra + size_t(height - 1 - y) * size_t(width) * 4; }
-};
+#include "frame.h"
 
 // Where frames go. write() may run on a writer thread; with ordered() false
 // several writers may call it at once, in any order.
