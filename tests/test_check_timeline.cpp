@@ -105,4 +105,23 @@ TEST(TimelineMarks, SkippedMarksAndAMissingFirstTemplate) {
     EXPECT_NE(svg.find("b.jpg (no template found)"), std::string::npos);
 }
 
+// Names holding control bytes or bytes that form no UTF-8 character are
+// written out, so the picture stays well-formed XML.
+TEST(TimelineNames, BytesThatAreNotTextAreWrittenOut) {
+    ShowDir show;
+    show.writeScript(
+        "@sync\n"
+        "0 track 1 type 1 object bad\xff\xfe.jpg duration 1.0\n"
+        "0 track 2 type 1 object ctl\x01\x1b.jpg duration 1.0\n"
+        "0 track 3 type 1 object cut\xe2\x82.jpg duration 1.0\n"
+        "1.0 end\n");
+    const std::string path = show.path() + "/t.svg";
+    ASSERT_EQ(runCheck(show.path(), "--timeline '" + path + "'").status, 1);
+    EXPECT_EQ(runCommand("xmllint --noout '" + path + "'"), 0);
+    const std::string svg = readFile(path);
+    EXPECT_NE(svg.find("bad\\xFF\\xFE.jpg"), std::string::npos);
+    EXPECT_NE(svg.find("ctl\\x01\\x1B.jpg"), std::string::npos);
+    EXPECT_NE(svg.find("cut\\xE2\\x82.jpg"), std::string::npos);
+}
+
 }  // namespace

@@ -45,13 +45,18 @@ bool CScript::init(const char* path, std::string* error) {
         if (error) *error = why;
         return false;
     }
+    load(bytes);
+    return true;
+}
+
+void CScript::load(const std::string& bytes, const std::function<void(const CScript&)>& preprocessed) {
     defineInit();
     preprocess(splitLines(bytes), *this);
+    if (preprocessed) preprocessed(*this);
     // The tables serve the load only.
     defines.clear();
     glConstants.clear();
     optionParse();
-    return true;
 }
 
 void CScript::defineInit() {

@@ -260,7 +260,7 @@ static void insertByTrack(std::vector<CScene>& scenes, const CScene& s) {
     scenes.insert(at, s);
 }
 
-void CScript::parse() {
+void CScript::parse(const std::function<void(int32_t, const CScene&)>& file) {
     const int32_t count = int32_t(std::min(statements.size(), startTimes.size()));
     if (nextStatement < 0 || nextStatement >= count) return;
 
@@ -269,7 +269,8 @@ void CScript::parse() {
     for (;;) {
         const int32_t index = nextStatement;
         parseStatement(in, statements[index], startTimes[index], record);
-        insertByTrack(scenes, record);
+        if (file) file(index, record);
+        else insertByTrack(scenes, record);
         nextStatement++;
         // After the last statement nothing more is parsed; the scenes play on.
         if (nextStatement >= count || startTimes[nextStatement] != startTimes[index]) return;

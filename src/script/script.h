@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -37,9 +38,16 @@ public:
     // Returns false when the file cannot be read or is no plain file
     // (nothing else is changed then); error, when given, then says why.
     bool init(const char* path, std::string* error = nullptr);
+    // The same for the bytes of a script already read. A tool that reports on
+    // the script sees it after preprocessing, before the option pass takes
+    // the lines and the definitions are dropped.
+    void load(const std::string& bytes, const std::function<void(const CScript&)>& preprocessed = nullptr);
     void defineInit();   // built-in names
     void optionParse();  // options, sync lists and the timeline
-    void parse();        // turns the next group of equal-time statements into scenes
+    // Turns the next group of equal-time statements into scenes, filed in
+    // track order. A tool that keeps the records itself passes file, which
+    // then gets each statement's index and record instead.
+    void parse(const std::function<void(int32_t, const CScene&)>& file = nullptr);
 };
 
 // Loaded once at start-up; owns the timeline and the scene list for the whole run.

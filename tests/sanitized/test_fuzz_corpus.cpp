@@ -4,6 +4,8 @@
 // comes out must keep its shape.
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -13,11 +15,13 @@
 #include "assets/gfx.h"
 #include "assets/jpegdecode.h"
 #include "assets/objectloader.h"
+#include "checks.h"
 #include "script/preprocess.h"
 #include "script/script.h"
 #include "shell/engine.h"
 #include "support/model_table.h"
 #include "support/showdir.h"
+#include "timeline.h"
 
 namespace fs = std::filesystem;
 
@@ -75,6 +79,48 @@ TEST(FuzzCorpus, ScriptsLoadAndEveryStatementBecomesAScene) {
                                    [](const CScene& a, const CScene& b) { return a.track > b.track; }));
     }
     setQuitHandler(nullptr);
+}
+
+// Whether iconv takes the text for UTF-8, and it holds no control character
+// (C0 but the line ends, DEL, C1).
+static bool printableUtf8(const std::string& text) {
+    for (size_t i = 0; i < text.size(); i++) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if ((c < 0x20 && c != '\n') || c == 0x7F) return false;
+        if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0) return false;
+    }
+    iconv_t convert = iconv_open("UTF-32LE", "UTF-8");
+    std::string in = text, out(4 * text.size() + 4, '\0');
+    char* from = in.data();
+    char* to = out.data();
+    size_t left = in.size(), room = out.size();
+    const bool converted = iconv(convert, &from, &left, &to, &room) != size_t(-1) && left == 0;
+    iconv_close(convert);
+    return converted;
+}
+
+TEST(FuzzCorpus, CheckerFindingsArePrintableAndNameLinesOfTheScript) {
+    const std::vector<fs::path> files = corpus("check");
+    ASSERT_GE(files.size(), 10u);
+    const DataIndex data({{"a.jpg", AssetKind::Texture, true}, {"box.3ds", AssetKind::Model, true}});
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        LoadedShow show;
+        loadShowText(readFile(file.string()), show);
+        const SourceMap source(show.physical);
+        const CheckInput in{show, source, data};
+        Findings findings;
+        checkScript(in, findings);
+        // A line of the file, or the end marker the loader supplies after the last.
+        for (const Finding& f : findings.all()) {
+            EXPECT_GE(f.line, 0) << f.message;
+            EXPECT_LE(f.line, static_cast<int>(show.physical.size()) + 1) << f.message;
+        }
+        const std::string text = findings.text();
+        EXPECT_EQ(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')), findings.all().size());
+        EXPECT_TRUE(printableUtf8(text));
+        EXPECT_TRUE(printableUtf8(timelineSvg(buildTimeline(show), file.filename().string())));
+    }
 }
 
 // Triangles the drawing skips: a face count past the stored faces is cut,

@@ -1,8 +1,16 @@
 #include "data_index.h"
 
 #include "assets/listing.h"
-#include "nearest.h"
 #include "shell/init.h"
+
+namespace {
+
+const char* loadRule(AssetKind kind) {
+    return kind == AssetKind::Model ? "models ending in \"3ds\" (lower case)"
+                                    : "images ending in \"jpg\" or \"JPG\"";
+}
+
+}  // namespace
 
 void DataIndex::scan() {
     files_.clear();
@@ -11,12 +19,31 @@ void DataIndex::scan() {
         const bool loaded = kind != AssetKind::None && isRegularFile(std::string(kDataPrefix) + name);
         files_.push_back({name, kind, loaded});
     }
+    index();
+}
+
+void DataIndex::index() {
+    byName_.clear();
+    byLower_.clear();
+    byLowerStem_.clear();
+    std::vector<std::string> textures, models;
+    for (size_t i = 0; i < files_.size(); i++) {
+        const DataFile& f = files_[i];
+        byName_.emplace(f.name, i);
+        byLower_[lowerAscii(f.name)].push_back(i);
+        byLowerStem_[lowerAscii(stemOf(f.name))].push_back(i);
+        if (f.loaded && f.kind == AssetKind::Texture) textures.push_back(f.name);
+        if (f.loaded && f.kind == AssetKind::Model) models.push_back(f.name);
+    }
+    textures_ = std::make_unique<NearWords>(std::move(textures));
+    models_ = std::make_unique<NearWords>(std::move(models));
 }
 
 bool DataIndex::has(const std::string& name, AssetKind kind) const {
-    for (const DataFile& f : files_)
-        if (f.loaded && f.kind == kind && f.name == name) return true;
-    return false;
+    const auto found = byName_.find(name);
+    if (found == byName_.end()) return false;
+    const DataFile& f = files_[found->second];
+    return f.loaded && f.kind == kind;
 }
 
 std::vector<std::string> DataIndex::music() const {
@@ -31,26 +58,21 @@ std::string stemOf(const std::string& name) {
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
-static const char* loadRule(AssetKind kind) {
-    return kind == AssetKind::Model ? "models ending in \"3ds\" (lower case)"
-                                    : "images ending in \"jpg\" or \"JPG\"";
-}
-
 std::string DataIndex::hint(const std::string& name, AssetKind kind) const {
-    for (const DataFile& f : files_)
-        if (f.name != name && f.loaded && f.kind == kind && sameIgnoringCase(f.name, name))
-            return "data has '" + f.name + "' (names are case-sensitive)";
-    for (const DataFile& f : files_)
-        if (f.name == name && !f.loaded)
-            return "data has '" + name + "' but the player does not load it: it loads only " + loadRule(kind);
+    if (const auto found = byLower_.find(lowerAscii(name)); found != byLower_.end())
+        for (size_t i : found->second) {
+            const DataFile& f = files_[i];
+            if (f.name != name && f.loaded && f.kind == kind)
+                return "data has '" + f.name + "' (names are case-sensitive)";
+        }
+    if (const auto found = byName_.find(name); found != byName_.end() && !files_[found->second].loaded)
+        return "data has '" + name + "' but the player does not load it: it loads only " + loadRule(kind);
     // The same name with another ending: sky.jpeg for sky.jpg, ship.3DS for ship.3ds.
-    for (const DataFile& f : files_)
-        if (!f.loaded && sameIgnoringCase(stemOf(f.name), stemOf(name)))
-            return "data has '" + f.name + "', which the player does not load: it loads only " + loadRule(kind);
-    std::vector<std::string> candidates;
-    for (const DataFile& f : files_)
-        if (f.loaded && f.kind == kind) candidates.push_back(f.name);
-    const std::string near = nearestWord(name, candidates);
+    if (const auto found = byLowerStem_.find(lowerAscii(stemOf(name))); found != byLowerStem_.end())
+        for (size_t i : found->second)
+            if (!files_[i].loaded)
+                return "data has '" + files_[i].name + "', which the player does not load: it loads only " + loadRule(kind);
+    const std::string near = (kind == AssetKind::Model ? models_ : textures_)->nearest(name);
     if (!near.empty()) return "did you mean '" + near + "'?";
     return {};
 }

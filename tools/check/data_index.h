@@ -2,10 +2,13 @@
 // that a script asks for but the scan does not load.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "assets/dir.h"
+#include "nearest.h"
 
 struct DataFile {
     std::string name;
@@ -15,6 +18,9 @@ struct DataFile {
 
 class DataIndex {
 public:
+    DataIndex() { index(); }
+    // A listing made elsewhere, in the scan's order.
+    explicit DataIndex(std::vector<DataFile> files) : files_(std::move(files)) { index(); }
     // Lists data/ of the working directory with the scan's own functions.
     void scan();
 
@@ -29,7 +35,13 @@ public:
     std::string hint(const std::string& name, AssetKind kind) const;
 
 private:
+    void index();
+
     std::vector<DataFile> files_;
+    // Files by name, by name in lower case, by lower-case name without its ending.
+    std::unordered_map<std::string, size_t> byName_;
+    std::unordered_map<std::string, std::vector<size_t>> byLower_, byLowerStem_;
+    std::unique_ptr<NearWords> textures_, models_;
 };
 
 // The name without its last ".ending", if any.

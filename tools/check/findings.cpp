@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <tuple>
 
+#include "printable.h"
+
 const char* const Findings::kScript = "script.txt";
 
 void Findings::add(const std::string& file, int line, Severity severity, const std::string& message) {
@@ -14,32 +16,41 @@ int Findings::errors() const {
                              [](const Finding& f) { return f.severity == Severity::Error; }));
 }
 
-// Script words can hold any byte; a finding stays one printable line.
-static std::string printable(const std::string& text) {
+std::string Findings::text() const {
+    std::vector<const Finding*> sorted;
+    for (const Finding& f : findings_) sorted.push_back(&f);
+    auto key = [](const Finding* f) { return std::tuple<bool, const std::string&, int>(f->file == kScript, f->file, f->line); };
+    std::stable_sort(sorted.begin(), sorted.end(), [&](const Finding* a, const Finding* b) { return key(a) < key(b); });
     std::string out;
-    for (char c : text) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (u >= 0x20 && u != 0x7F) {
-            out += c;
-        } else {
-            char code[8];
-            std::snprintf(code, sizeof code, "\\x%02X", u);
-            out += code;
-        }
+    for (const Finding* f : sorted) {
+        out += printable(f->file);
+        if (f->line > 0) out += ":" + std::to_string(f->line);
+        out += f->severity == Severity::Error ? ": error: " : f->severity == Severity::Warning ? ": warning: " : ": note: ";
+        out += printable(f->message);
+        out += '\n';
     }
     return out;
 }
 
 void Findings::print(std::FILE* out) const {
-    std::vector<Finding> sorted = findings_;
-    auto key = [](const Finding& f) { return std::make_tuple(f.file == kScript, f.file, f.line); };
-    std::stable_sort(sorted.begin(), sorted.end(), [&](const Finding& a, const Finding& b) { return key(a) < key(b); });
-    for (const Finding& f : sorted) {
-        const char* kind = f.severity == Severity::Error ? "error" : "warning";
-        const std::string file = printable(f.file), message = printable(f.message);
-        if (f.line > 0)
-            std::fprintf(out, "%s:%d: %s: %s\n", file.c_str(), f.line, kind, message.c_str());
-        else
-            std::fprintf(out, "%s: %s: %s\n", file.c_str(), kind, message.c_str());
+    const std::string all = text();
+    std::fwrite(all.data(), 1, all.size(), out);
+}
+
+bool LineFindings::list(const char* kind, Severity severity) {
+    auto [entry, fresh] = counts_.try_emplace(kind, Count{0, severity});
+    if (fresh) order_.push_back(kind);
+    return ++entry->second.seen <= kListed;
+}
+
+void LineFindings::finish() {
+    for (const std::string& kind : order_) {
+        const Count& count = counts_[kind];
+        if (count.seen <= kListed) continue;
+        findings_.add(Findings::kScript, line_, count.severity,
+                      "and " + std::to_string(count.seen - kListed) + " more " + kind + " " + where_ +
+                          " (the first " + std::to_string(kListed) + " are listed)");
     }
+    counts_.clear();
+    order_.clear();
 }

@@ -1,6 +1,8 @@
 #include "grammar.h"
 
 #include <cctype>
+#include <string_view>
+#include <unordered_map>
 
 #include "script/words.h"
 
@@ -20,9 +22,13 @@ static const KeywordRule kRules[] = {
 };
 
 const KeywordRule* keywordRule(const std::string& word) {
-    for (const KeywordRule& rule : kRules)
-        if (word == rule.word) return &rule;
-    return nullptr;
+    static const std::unordered_map<std::string_view, const KeywordRule*> byWord = [] {
+        std::unordered_map<std::string_view, const KeywordRule*> map;
+        for (const KeywordRule& rule : kRules) map.emplace(rule.word, &rule);
+        return map;
+    }();
+    const auto found = byWord.find(word);
+    return found == byWord.end() ? nullptr : found->second;
 }
 
 std::vector<std::string> keywordList() {
@@ -72,7 +78,7 @@ StatementShape statementShape(const std::string& statement) {
             takeOperands(shape.words, at, size_t(rule->count), clause);
         }
         shape.clauses.push_back(clause);
-        if (rule->word == std::string("end")) break;  // the parser reads nothing after it
+        if (std::string_view(rule->word) == "end") break;  // the parser reads nothing after it
     }
     return shape;
 }

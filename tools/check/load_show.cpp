@@ -3,12 +3,10 @@
 #include <unistd.h>  // Required for: dup, dup2, close
 
 #include <algorithm>
-#include <cstddef>  // Required for: offsetof
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 
-#include "script/preprocess.h"
+#include "script/preprocess.h"  // Required for: splitLines
 #include "script/readfile.h"
 #include "script/words.h"
 #include "shell/engine.h"
@@ -77,103 +75,54 @@ void readOptionPart(const CScript& pre, LoadedShow& show) {
     }
 }
 
-// Parses statements [first, last] as one call of the parser would: the
-// record under construction carries over from statement to statement.
-// Throws ShowEnded when one of them ends the show.
-void parsePrefix(const LoadedShow& show, size_t first, size_t last) {
-    script.statements.clear();
-    script.startTimes.clear();
-    for (size_t i = first; i <= last; i++) {
-        script.statements.push_back(show.statements[i].text);
-        script.startTimes.push_back(show.statements[first].time);  // one group
-    }
-    script.nextStatement = 0;
-    script.scenes.clear();
-    script.parse();
-}
-
-// Field by field in effect: the flags, then everything from the first
-// integer on, leaving out the padding between them.
-bool sameRecord(const CScene& a, const CScene& b) {
-    const auto* x = reinterpret_cast<const unsigned char*>(&a);
-    const auto* y = reinterpret_cast<const unsigned char*>(&b);
-    const size_t flags = offsetof(CScene, center) + sizeof(bool);
-    const size_t values = offsetof(CScene, duration);
-    return std::memcmp(x, y, flags) == 0 && std::memcmp(x + values, y + values, sizeof(CScene) - values) == 0;
-}
-
-// The record that prefix [first, last] added to the list that prefix
-// [first, last - 1] left: the first place where the two lists differ.
-CScene addedRecord(const std::vector<CScene>& before, const std::vector<CScene>& after) {
-    for (size_t i = 0; i < before.size(); i++)
-        if (!sameRecord(before[i], after[i])) return after[i];
-    return after.back();
-}
-
-// Larger groups of equal start times are parsed one statement per call, so
-// that the check stays linear; only fields the statement leaves unset can differ.
-const size_t kExactGroup = 256;
-
-void parseGroup(LoadedShow& show, size_t first, size_t end) {
-    std::vector<CScene> before;
-    for (size_t k = first; k < end; k++) {
-        Statement& s = show.statements[k];
-        const size_t from = end - first > kExactGroup ? k : first;
-        try {
-            parsePrefix(show, from, k);
-        } catch (const ShowEnded&) {
-            s.reached = s.ends = true;
-            show.endIndex = int(k);
-            show.endTime = s.shownAt;
-            return;
-        }
-        s.reached = true;
-        if (from == k) before.clear();
-        s.record = addedRecord(before, script.scenes);
-        before = script.scenes;
-    }
-}
-
+// Each group of equal start times as the compositor hands it to the parser:
+// the record under construction carries over from statement to statement.
 void parseStatements(LoadedShow& show) {
-    setQuitHandler(throwShowEnded);
-    const std::vector<std::string> statements = script.statements;
-    const std::vector<int32_t> times = script.startTimes;
+    const size_t count = std::min(script.statements.size(), script.startTimes.size());
     int32_t latest = INT32_MIN;
-    for (size_t i = 0; i < statements.size(); i++) {
-        latest = std::max(latest, times[i]);
+    for (size_t i = 0; i < count; i++) {
+        latest = std::max(latest, script.startTimes[i]);
         const int line = i < script.statementLines.size() ? script.statementLines[i] : 0;
-        show.statements.push_back({statements[i], line, times[i], latest, false, false, CScene{}});
+        show.statements.push_back({std::string(), line, script.startTimes[i], latest, false, false, CScene{}});
     }
-    // Groups of equal start times, as the compositor hands them to the parser.
-    for (size_t first = 0; first < show.statements.size() && show.endIndex < 0;) {
-        size_t end = first + 1;
-        while (end < show.statements.size() && times[end] == times[first]) end++;
-        parseGroup(show, first, end);
-        first = end;
+    setQuitHandler(throwShowEnded);
+    script.nextStatement = 0;
+    auto file = [&](int32_t index, const CScene& record) {
+        show.statements[size_t(index)].reached = true;
+        show.statements[size_t(index)].record = record;
+    };
+    try {
+        while (size_t(script.nextStatement) < count) script.parse(file);
+    } catch (const ShowEnded&) {
+        Statement& s = show.statements[size_t(script.nextStatement)];
+        s.reached = s.ends = true;
+        show.endIndex = script.nextStatement;
+        show.endTime = s.shownAt;
     }
     setQuitHandler(nullptr);
-    script.scenes.clear();
+    for (size_t i = 0; i < count; i++) show.statements[i].text = std::move(script.statements[i]);
+    script.statements.clear();
 }
 
 }  // namespace
 
-bool loadShow(LoadedShow& show, std::string& error) {
-    std::string bytes;
-    if (!readPlainFile(kScriptPath, bytes, error)) return false;
+void loadShowText(const std::string& bytes, LoadedShow& show) {
     show.physical = splitLines(bytes);
-
-    QuietStderr quiet;
-    // The preprocessed lines before the option pass, which empties them.
-    CScript pre;
-    pre.defineInit();
-    preprocess(show.physical, pre);
-    readOptionPart(pre, show);
-    for (const auto& entry : pre.defines) show.definitionNames.push_back(entry.first);
-
     einit.defaults();
-    if (!script.init(kScriptPath, &error)) return false;
+    script = CScript{};
+    script.load(bytes, [&](const CScript& preprocessed) {
+        readOptionPart(preprocessed, show);
+        for (const auto& entry : preprocessed.defines) show.definitionNames.push_back(entry.first);
+    });
     show.syncLists = script.syncLists;
     show.runawayLines = script.runawayLines;
     parseStatements(show);
+}
+
+bool loadShow(LoadedShow& show, std::string& error) {
+    std::string bytes;
+    if (!readPlainFile(kScriptPath, bytes, error)) return false;
+    QuietStderr quiet;
+    loadShowText(bytes, show);
     return true;
 }

@@ -40,3 +40,5 @@ struct LoadedShow {
 // Loads data/script.txt of the working directory into show. False when the
 // file cannot be read; error then holds the system's reason.
 bool loadShow(LoadedShow& show, std::string& error);
+// The same for the bytes of a script, reading no file.
+void loadShowText(const std::string& bytes, LoadedShow& show);

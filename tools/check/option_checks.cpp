@@ -19,6 +19,7 @@ bool looksLikeSize(const std::string& word) {
     return x != std::string::npos && x > 0 && wholeInt(word.substr(0, x)) && wholeInt(word.substr(x + 1));
 }
 
+// The line the index-th word of an option line was written on.
 int lineOf(const CheckInput& in, int line, const std::vector<std::string>& words, size_t index) {
     int occurrence = 0;
     for (size_t i = 0; i <= index; i++)
@@ -27,37 +28,47 @@ int lineOf(const CheckInput& in, int line, const std::vector<std::string>& words
 }
 
 void checkDefaults(const CheckInput& in, Findings& findings) {
-    for (const OptionLine& option : in.show.defaults)
+    const NearWords options(kOptionWords);
+    for (const OptionLine& option : in.show.defaults) {
+        LineFindings listed(findings, option.line, "on this line");
         for (size_t i = 0; i < option.words.size(); i++) {
             const std::string& word = option.words[i];
             if (std::find(kOptionWords.begin(), kOptionWords.end(), word) != kOptionWords.end()) continue;
+            if (!listed.list("options the player does not know", Severity::Warning)) continue;
             std::string message = "option '" + word + "' is not one the player knows and is ignored";
             if (looksLikeSize(word)) {
                 message += "; the sizes are 640x480, 800x600 and 1024x768";
             } else {
-                const std::string near = nearestWord(word, kOptionWords);
+                const std::string near = options.nearest(word);
                 if (!near.empty()) message += "; did you mean '" + near + "'?";
             }
             findings.warning(lineOf(in, option.line, option.words, i), message);
         }
+        listed.finish();
+    }
 }
 
 void checkSyncValues(const CheckInput& in, Findings& findings) {
     for (const OptionLine& sync : in.show.syncLines) {
+        LineFindings listed(findings, sync.line, "on this line");
         for (size_t i = 0; i < sync.words.size(); i++) {
             const std::string& word = sync.words[i];
             int32_t value = 0;
-            const int line = lineOf(in, sync.line, sync.words, i);
-            if (!readInt(word, value))
-                findings.warning(line, "sync value '" + word + "' is not a number; it is read as 0");
+            const bool number = readInt(word, value);
+            std::string message;
+            if (!number)
+                message = "sync value '" + word + "' is not a number; it is read as 0";
             else if (!wholeInt(word))
-                findings.warning(line, "sync value '" + word + "' is read as " + std::to_string(value));
+                message = "sync value '" + word + "' is read as " + std::to_string(value);
             else if (value == INT32_MAX || value == INT32_MIN)
-                findings.warning(line, "a time beyond the range of show time (2147483.647 s); it is cut to that");
+                message = "a time beyond the range of show time (2147483.647 s); it is cut to that";
+            if (message.empty() || !listed.list("sync values read otherwise than written", Severity::Warning)) continue;
+            findings.warning(lineOf(in, sync.line, sync.words, i), message);
         }
         if (sync.words.size() % 2 == 1)
             findings.warning(lineOf(in, sync.line, sync.words, sync.words.size() - 1),
                              "sync value '" + sync.words.back() + "' has no length and is dropped");
+        listed.finish();
     }
 }
 
@@ -76,13 +87,16 @@ void checkMarks(const CheckInput& in, Findings& findings) {
         if (list < 0 || size_t(list) >= lists.size() || size_t(list) >= in.show.syncLines.size()) continue;
         const int line = in.show.syncLines[size_t(list)].line;
         const auto& marks = lists[size_t(list)];
+        LineFindings listed(findings, line, "on this line");
         for (size_t m = 0; m < marks.size(); m++) {
-            if (tracks.count(marks[m].track)) continue;
+            if (tracks.count(marks[m].track) || !listed.list("marks that show a track no scene has", Severity::Error))
+                continue;
             findings.error(line, "mark " + std::to_string(m + 1) + " of sync list " + std::to_string(list) +
                                      " shows track " + std::to_string(marks[m].track) +
                                      ", which no scene has (give a template 'track " +
                                      std::to_string(marks[m].track) + " ... insync')");
         }
+        listed.finish();
     }
 }
 

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 struct Definition {
@@ -27,14 +30,33 @@ public:
     // Where the occurrence-th (from 1) copy of word in the logical line
     // starting at line was written. Falls back to line itself.
     Location locate(int line, const std::string& word, int occurrence) const;
-
-    const std::vector<Definition>& definitions() const { return definitions_; }
+    // Whether name has a definition written before line.
+    bool definedBefore(const std::string& name, int line) const;
 
 private:
-    std::vector<std::string> wordsOf(int line) const;
-    const Definition* definitionAt(const std::string& name, int line) const;
-    bool expandsTo(const Definition& d, const std::string& word, int depth, int& steps) const;
+    static constexpr size_t kNone = size_t(-1);
+    struct Held {
+        std::unordered_set<std::string> words;  // of its text
+        std::vector<size_t> inner;              // definitions its text names, each once
+    };
+    // The words of the logical line last asked about, kept for the next
+    // question: the findings of one line come together.
+    struct LogicalLine {
+        int line = 0;
+        std::vector<std::pair<std::string_view, int>> words;  // each with its physical line
+        std::vector<std::pair<size_t, int>> uses;            // definitions used, each once, and where
+    };
+
+    const LogicalLine& logicalLine(int line) const;
+    size_t definitionAt(const std::string& name, int line) const;
+    bool holds(size_t definition, const std::string& word) const;
 
     std::vector<std::string> physical_;
     std::vector<Definition> definitions_;
+    std::vector<Held> held_;                                      // one per definition
+    std::unordered_map<std::string, std::vector<size_t>> byName_; // definitions of each name, in line order
+    mutable LogicalLine last_;
+    // What searches through definitions learnt, and how much they may still do.
+    mutable std::unordered_map<std::string, std::unordered_map<size_t, bool>> known_;
+    mutable size_t work_ = 0;
 };

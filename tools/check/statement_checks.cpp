@@ -1,43 +1,57 @@
 // Word by word: what the parser will make of each statement.
-#include <algorithm>
 #include <cstdio>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "checks.h"
 #include "grammar.h"
 #include "nearest.h"
 #include "script/words.h"
+#include "unknown_words.h"
 
 namespace {
 
-const int kMaxPerStatement = 20;
+// What the words of statements are compared with for suggestions.
+struct Known {
+    NearWords words;     // keywords and defined names
+    NearWords builtins;  // the GL_ names the loader replaces
+    std::unordered_set<std::string> defined;
+};
+
+// The kinds of finding that can come by the thousand in one statement, as
+// the line that counts what is left out names them.
+const char* const kIgnoredWords = "ignored words";
+const char* const kNotNumbers = "operands that are not numbers";
+const char* const kNoImages = "images that are not in data";
+const char* const kNoModels = "models that are not in data";
+const char* const kNoNames = "object or mask names the player cannot use";
+const char* const kLacking = "clauses that lack operands";
 
 struct StatementCheck {
     const CheckInput& in;
-    Findings& findings;
+    const Known& known;
     const Statement& s;
     const StatementShape& shape;
+    LineFindings& listed;
 
-    mutable int reported = 0;
-
-    // A statement of thousands of faults gets a few findings and a note.
+    // Whether a finding of kind is listed: the caller works out its message only then.
+    bool list(const char* kind, Severity severity) const { return listed.list(kind, severity); }
     void report(Severity severity, const Word& w, std::string message) const {
-        if (++reported > kMaxPerStatement) {
-            if (reported == kMaxPerStatement + 1)
-                findings.warning(s.line, "more findings in this statement are left out");
-            return;
-        }
         const Location at = wordLocation(in, s, shape, w);
         if (!at.note.empty()) message += " (" + at.note + ")";
-        findings.add(Findings::kScript, at.line, severity, message);
+        listed.findings().add(Findings::kScript, at.line, severity, message);
+    }
+    void reportIfListed(const char* kind, Severity severity, const Word& w, const std::string& message) const {
+        if (list(kind, severity)) report(severity, w, message);
     }
 };
 
 std::string quoted(const std::string& word) { return "'" + word + "'"; }
 
+// Whether word ends in one of the two endings (each of 4 bytes).
 bool hasEnding(const std::string& word, const char* a, const char* b) {
-    if (word.size() < 4) return false;
-    const std::string ending = word.substr(word.size() - 4);
-    return ending == a || ending == b;
+    return word.size() >= 4 && (word.compare(word.size() - 4, 4, a) == 0 || word.compare(word.size() - 4, 4, b) == 0);
 }
 
 // The names the loader replaces: a misspelt one reaches the parser as a word.
@@ -49,8 +63,8 @@ std::vector<std::string> builtinNames() {
     return list;
 }
 
-std::string suggestion(const std::string& word, const std::vector<std::string>& candidates) {
-    const std::string near = nearestWord(word, candidates);
+std::string suggestion(const NearWords& candidates, const std::string& word) {
+    const std::string near = candidates.nearest(word);
     return near.empty() ? std::string() : "; did you mean " + quoted(near) + "?";
 }
 
@@ -64,36 +78,35 @@ void checkStartTime(const StatementCheck& c) {
                                                " ms (seconds need a point and nothing after the number)");
 }
 
-bool definedBefore(const StatementCheck& c, const std::string& name) {
-    for (const Definition& d : c.in.source.definitions())
-        if (d.name == name && d.line < c.s.line) return true;
-    return false;
-}
-
-// One finding per stray word, however often it stands in the statement.
-void checkStray(const StatementCheck& c, const std::vector<std::string>& candidates) {
-    const auto& names = c.in.show.definitionNames;
-    std::vector<std::string> seen;
-    for (const Word& w : c.shape.stray) {
-        if (std::find(seen.begin(), seen.end(), w.text) != seen.end()) continue;
-        seen.push_back(w.text);
-        const auto copies = std::count_if(c.shape.stray.begin(), c.shape.stray.end(),
-                                          [&](const Word& other) { return other.text == w.text; });
-        std::string message = quoted(w.text) + (copies > 1 ? " (" + std::to_string(copies) + " times)" : "") +
-                              " is not a keyword and is ignored";
+// One finding per stray word, however often it stands in the statement;
+// the operands written after it are its own, not words to look for apart.
+void checkStray(const StatementCheck& c) {
+    const std::vector<UnknownWord> unknown = unknownWords(c.shape);
+    std::unordered_map<std::string_view, size_t> copies(unknown.size());
+    for (const UnknownWord& u : unknown) copies[u.word.text]++;
+    for (const UnknownWord& u : unknown) {
+        const Word& w = u.word;
+        size_t& count = copies.find(w.text)->second;
+        if (count == 0) continue;  // reported at its first copy
+        const size_t n = count;
+        count = 0;
+        if (!c.list(kIgnoredWords, Severity::Warning)) continue;
+        std::string message = quoted(w.text) + (n > 1 ? " (" + std::to_string(n) + " times)" : "") +
+                              " is not a keyword and is ignored" + operandsIgnored(u);
         if (w.text == "to")
             message = "'to' follows no clause that can change over time and is ignored";
-        else if (std::find(names.begin(), names.end(), w.text) != names.end())
-            message += definedBefore(c, w.text) ? ": its definition never stopped expanding"
-                                                : ": it is defined only further down the script";
+        else if (c.known.defined.count(w.text))
+            message += c.in.source.definedBefore(w.text, c.s.line) ? ": its definition never stopped expanding"
+                                                                   : ": it is defined only further down the script";
         else
-            message += suggestion(w.text, candidates);
+            message += suggestion(c.known.words, w.text);
         c.report(Severity::Warning, w, message);
     }
 }
 
 void checkNumber(const StatementCheck& c, const Clause& clause, const Word& w, bool isInt) {
     if (isInt ? wholeInt(w.text) : wholeFloat(w.text)) return;
+    if (!c.list(kNotNumbers, Severity::Warning)) return;
     const std::string of = " (operand of " + quoted(clause.keyword.text) + ")";
     int32_t i = 0;
     float f = 0;
@@ -106,18 +119,18 @@ void checkNumber(const StatementCheck& c, const Clause& clause, const Word& w, b
     }
     std::string message = quoted(w.text) + " is not a number" + of + "; the value stays as it was";
     if (keywordRule(w.text)) message += "; the operand is missing before " + quoted(w.text);
-    else if (w.text.compare(0, 3, "GL_") == 0) message += suggestion(w.text, builtinNames());
+    else if (w.text.compare(0, 3, "GL_") == 0) message += suggestion(c.known.builtins, w.text);
     c.report(Severity::Warning, w, message);
 }
 
 void checkImage(const StatementCheck& c, const Word& w) {
-    if (c.in.data.has(w.text, AssetKind::Texture)) return;
+    if (c.in.data.has(w.text, AssetKind::Texture) || !c.list(kNoImages, Severity::Error)) return;
     const std::string hint = c.in.data.hint(w.text, AssetKind::Texture);
     c.report(Severity::Error, w, "no image " + quoted(w.text) + " in data" + (hint.empty() ? "" : "; " + hint));
 }
 
 void checkModel(const StatementCheck& c, const Word& w) {
-    if (c.in.data.has(w.text, AssetKind::Model)) return;
+    if (c.in.data.has(w.text, AssetKind::Model) || !c.list(kNoModels, Severity::Error)) return;
     const std::string hint = c.in.data.hint(w.text, AssetKind::Model);
     c.report(Severity::Error, w, "no model " + quoted(w.text) + " in data" + (hint.empty() ? "" : "; " + hint));
 }
@@ -126,10 +139,13 @@ void checkModel(const StatementCheck& c, const Word& w) {
 void checkNumberName(const StatementCheck& c, const Clause& clause, const Word& w) {
     if (wholeInt(w.text)) return;
     if (keywordRule(w.text)) {
-        c.report(Severity::Warning, w, quoted(clause.keyword.text) + " lacks its name: " + quoted(w.text) + " is taken for it");
+        c.reportIfListed(kNoNames, Severity::Warning, w,
+                         quoted(clause.keyword.text) + " lacks its name: " + quoted(w.text) + " is taken for it");
         return;
     }
-    const bool model = stemOf(w.text) != w.text && sameIgnoringCase(w.text.substr(w.text.size() - 3), "3ds");
+    if (!c.list(kNoNames, Severity::Error)) return;
+    const bool model = stemOf(w.text) != w.text && w.text.size() >= 3 &&
+                       sameIgnoringCase(w.text.substr(w.text.size() - 3), "3ds");
     const std::string hint = c.in.data.hint(w.text, model ? AssetKind::Model : AssetKind::Texture);
     c.report(Severity::Error, w,
              quoted(w.text) + " is no image or model name (the player reads names ending in .jpg, .JPG, .3ds or .3DS)" +
@@ -145,7 +161,7 @@ void checkObject(const StatementCheck& c, const Clause& clause, const Word& w) {
 void checkMask(const StatementCheck& c, const Clause& clause, const Word& w) {
     if (hasEnding(w.text, ".jpg", ".JPG")) checkImage(c, w);
     else if (hasEnding(w.text, ".3ds", ".3DS"))
-        c.report(Severity::Error, w, "a mask must be an image, not the model " + quoted(w.text));
+        c.reportIfListed(kNoNames, Severity::Error, w, "a mask must be an image, not the model " + quoted(w.text));
     else checkNumberName(c, clause, w);
 }
 
@@ -153,7 +169,7 @@ void checkMissing(const StatementCheck& c, const Clause& clause) {
     if (clause.missing == 0) return;
     const std::string what = clause.animated ? "'to' of " + quoted(clause.keyword.text) + " lacks its end values"
                                              : quoted(clause.keyword.text) + " lacks its operands";
-    c.report(Severity::Warning, clause.keyword, what + " at the end of the statement");
+    c.reportIfListed(kLacking, Severity::Warning, clause.keyword, what + " at the end of the statement");
 }
 
 void checkClause(const StatementCheck& c, const Clause& clause) {
@@ -197,13 +213,17 @@ Location wordLocation(const CheckInput& in, const Statement& s, const StatementS
 void checkStatements(const CheckInput& in, Findings& findings) {
     std::vector<std::string> candidates = keywordList();
     candidates.insert(candidates.end(), in.show.definitionNames.begin(), in.show.definitionNames.end());
+    const Known known{NearWords(std::move(candidates)), NearWords(builtinNames()),
+                      {in.show.definitionNames.begin(), in.show.definitionNames.end()}};
     for (const Statement& s : in.show.statements) {
         const StatementShape shape = statementShape(s.text);
         if (shape.words.empty()) continue;
-        const StatementCheck c{in, findings, s, shape};
+        LineFindings listed(findings, s.line, "in this statement");
+        const StatementCheck c{in, known, s, shape, listed};
         checkStartTime(c);
-        checkStray(c, candidates);
+        checkStray(c);
         for (const Clause& clause : shape.clauses) checkClause(c, clause);
         checkRotation(c);
+        listed.finish();
     }
 }

@@ -45,51 +45,59 @@ struct TrackIndex {
         }
     }
     // A scene of track in the scene list at time t for a mark to copy: a
-    // template from its parse on, any other scene while it runs.
-    const Bar* at(int32_t track, int32_t t) const {
+    // template from its parse on, any other scene while it runs. work grows
+    // by the scenes looked at.
+    const Bar* at(int32_t track, int32_t t, size_t& work) const {
+        work++;
         const auto templ = firstTemplate.find(track);
         if (templ != firstTemplate.end() && templ->second->from <= t) return templ->second;
         const auto list = scenes.find(track);
         if (list == scenes.end()) return nullptr;
-        for (const Bar* b : list->second)
+        for (const Bar* b : list->second) {
+            work++;
             if (b->from <= t && t < b->to) return b;
+        }
         return nullptr;
     }
 };
 
-// Guards against lists whose marks have no length: segments per scene and
-// in the whole picture.
+// Guards against lists whose marks have no length or no scene: segments per
+// scene and in the whole picture, and scenes looked up for marks in all.
 const size_t kMaxSegments = 5000;
 const size_t kMaxAllSegments = 50000;
+const size_t kMaxLookups = size_t(1) << 24;
 
 // The marks as the compositor takes them: the first at the scene's first
 // frame; each later one when the current segment ends, its end planned from
 // the previous one; a mark with no scene of its track is passed over.
-std::vector<SyncSegment> syncSegments(const Bar& bar, const std::vector<SYNC>& marks, const TrackIndex& tracks) {
-    std::vector<SyncSegment> segments;
-    if (marks.empty() || bar.to <= bar.from) return segments;
-    auto take = [&](const SYNC& m, int32_t t, int64_t end) -> bool {
-        const Bar* shown = tracks.at(m.track, t);
-        if (!shown) return false;
-        segments.push_back({t, int32_t(std::clamp<int64_t>(end, t, bar.to)), m.track, shown->label});
+void syncSegments(Bar& bar, const std::vector<SYNC>& marks, const TrackIndex& tracks, size_t& work) {
+    std::vector<SyncSegment>& segments = bar.segments;
+    if (marks.empty() || bar.to <= bar.from) return;
+    auto take = [&](size_t mark, int32_t t, int64_t end) -> bool {
+        const SYNC& m = marks[mark];
+        const Bar* shown = tracks.at(m.track, t, work);
+        if (!shown) {
+            if (bar.misses.size() < kMaxSegments) bar.misses.push_back({t, mark, m.track});
+            return false;
+        }
+        segments.push_back({t, int32_t(std::clamp<int64_t>(end, t, bar.to)), m.track, shown->label, shown->line, mark});
         return true;
     };
     int64_t next = int64_t(bar.from) + marks[0].length;
-    if (!take(marks[0], bar.from, next)) return segments;  // keeps its own look
+    if (!take(0, bar.from, next)) return;  // keeps its own look
     size_t pos = 1;
     while (next < bar.to && segments.size() < kMaxSegments) {
         const int32_t t = int32_t(std::max<int64_t>(next, segments.back().from));
         bool found = false;
-        for (size_t tries = 0; tries < marks.size() && !found; tries++) {
-            const SYNC& m = marks[pos++ % marks.size()];
-            found = take(m, t, next + m.length);
-            if (found) next += m.length;
+        for (size_t tries = 0; tries < marks.size() && !found && work < kMaxLookups; tries++) {
+            const size_t mark = pos++ % marks.size();
+            found = take(mark, t, next + marks[mark].length);
+            if (found) next += marks[mark].length;
         }
         if (!found) break;
     }
     // The last look stays until the scene's life ends.
     segments.back().to = bar.to;
-    return segments;
 }
 
 }  // namespace
@@ -102,7 +110,7 @@ Timeline buildTimeline(const LoadedShow& show) {
         if (!s.reached || s.ends) continue;
         const CScene& r = s.record;
         Bar bar{s.line, r.track, s.shownAt, r.sync ? r.syncEndTime : r.endTime, kindOf(r), objectLabel(s.text),
-                false, r.sync ? r.syncList : -1, {}};
+                false, r.sync ? r.syncList : -1, {}, {}};
         if (r.sceneNumber == 1 && bar.label.empty()) bar.label = "tube";
         bar.vanishes = bar.kind != BarKind::Template && bar.to <= bar.from;
         t.bars.push_back(bar);
@@ -119,11 +127,11 @@ Timeline buildTimeline(const LoadedShow& show) {
     for (Bar& b : t.bars)
         if (b.kind == BarKind::Template) b.to = std::max(b.from, t.hasEnd ? t.end : t.last);
     const TrackIndex tracks(t.bars);
-    size_t segments = 0;
+    size_t segments = 0, work = 0;
     for (Bar& b : t.bars) {
         if (b.kind != BarKind::Sync || b.syncList < 0 || size_t(b.syncList) >= show.syncLists.size()) continue;
-        if (segments > kMaxAllSegments) break;
-        b.segments = syncSegments(b, show.syncLists[size_t(b.syncList)], tracks);
+        if (segments > kMaxAllSegments || work >= kMaxLookups) break;
+        syncSegments(b, show.syncLists[size_t(b.syncList)], tracks, work);
         segments += b.segments.size();
     }
     return t;

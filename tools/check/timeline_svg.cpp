@@ -3,9 +3,13 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <queue>
+#include <set>
 
 #include "checks.h"  // Required for: seconds
+#include "printable.h"
 #include "timeline.h"
+#include "timeline_style.h"
 
 namespace {
 
@@ -13,38 +17,17 @@ const double kLeft = 96, kRight = 56, kTop = 84, kBottom = 44, kPlotWidth = 1040
 const double kLaneHeight = 24, kRowPad = 6;
 const double kCharWidth = 6.4;  // of the 11 px labels, for cutting them to fit
 
-struct Style {
-    const char* fill;
-    const char* stroke;
-    const char* name;
-};
-
-Style styleOf(BarKind kind) {
-    switch (kind) {
-    case BarKind::Image: return {"#4e79a7", "#2f4b69", "image"};
-    case BarKind::Model: return {"#59a14f", "#36632f", "model"};
-    case BarKind::Tube: return {"#b07aa1", "#6e4a65", "tube"};
-    case BarKind::Template: return {"#ffffff", "#7f7f7f", "sync template"};
-    case BarKind::Sync: return {"#e8e8e8", "#7f7f7f", "sync scene"};
-    case BarKind::Nothing: break;
-    }
-    return {"#bab0ac", "#7a716d", "draws nothing"};
-}
-
-// Template tracks get light colours in the order the picture meets them.
-const char* const kSyncPalette[] = {"#f28e2b", "#edc948", "#76b7b2", "#ff9da7", "#9c755f", "#e15759", "#8cd17d", "#bab0ac"};
-
+// Names as printable UTF-8 (every control byte and every byte that is no
+// character written out), then quoted for XML.
 std::string escape(const std::string& text) {
     std::string out;
-    for (char c : text) {
+    for (char c : printable(text)) {
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
-        default:
-            // Control bytes are not allowed in XML 1.0.
-            if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') out += c;
+        default: out += c;
         }
     }
     return out;
@@ -57,8 +40,9 @@ std::string num(double v) {
 }
 
 // A label cut to the room it has; empty when even a few letters do not fit.
-std::string fitted(const std::string& label, double width) {
+std::string fitted(const std::string& name, double width) {
     const size_t room = width > 8 ? size_t((width - 8) / kCharWidth) : 0;
+    const std::string label = printable(name);
     if (room < 3 || label.empty()) return {};
     // Count UTF-8 characters, not bytes, so the arrow is one.
     std::string out;
@@ -83,7 +67,9 @@ public:
     std::string draw(const std::string& title);
 
 private:
-    double x(int64_t ms) const { return kLeft + double(ms - t_.first) * kPlotWidth / double(t_.last - t_.first); }
+    // The times the picture covers, which may span more than 32 bits hold.
+    double span() const { return double(t_.last) - double(t_.first); }
+    double x(int64_t ms) const { return kLeft + double(ms - t_.first) * kPlotWidth / span(); }
     void layOut();
     void header(const std::string& title);
     void legend(double y);
@@ -109,21 +95,24 @@ void Canvas::layOut() {
     std::map<int32_t, std::vector<size_t>> byTrack;
     for (size_t i = 0; i < t_.bars.size(); i++) byTrack[t_.bars[i].track].push_back(i);
     barLane_.assign(t_.bars.size(), 0);
-    const double minWidth = 8 * double(t_.last - t_.first) / kPlotWidth;
+    const double minWidth = 8 * span() / kPlotWidth;
     for (auto& [track, order] : byTrack) {
         tracks_.push_back(track);
         std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return t_.bars[a].from < t_.bars[b].from; });
-        std::vector<double> laneEnds;
+        // Each bar takes the lowest lane that is free at its start.
+        std::priority_queue<std::pair<double, int>, std::vector<std::pair<double, int>>, std::greater<>> busy;  // by end
+        std::set<int> free;
+        int lanes = 0;
         for (size_t i : order) {
             const Bar& b = t_.bars[i];
-            const double end = std::max(double(b.to), double(b.from) + minWidth);
-            size_t lane = 0;
-            while (lane < laneEnds.size() && laneEnds[lane] > double(b.from)) lane++;
-            if (lane == laneEnds.size()) laneEnds.push_back(end);
-            else laneEnds[lane] = end;
-            barLane_[i] = int(lane);
+            for (; !busy.empty() && busy.top().first <= double(b.from); busy.pop()) free.insert(busy.top().second);
+            int lane = lanes;
+            if (free.empty()) lanes++;
+            else lane = *free.begin(), free.erase(free.begin());
+            busy.push({std::max(double(b.to), double(b.from) + minWidth), lane});
+            barLane_[i] = lane;
         }
-        lanes_[track] = std::max<int>(1, int(laneEnds.size()));
+        lanes_[track] = std::max(1, lanes);
     }
     double y = kTop;
     for (int32_t track : tracks_) {
@@ -134,7 +123,7 @@ void Canvas::layOut() {
     size_t next = 0;
     for (const Bar& b : t_.bars)
         for (const SyncSegment& s : b.segments)
-            if (!colours_.count(s.track)) colours_[s.track] = kSyncPalette[next++ % std::size(kSyncPalette)];
+            if (!colours_.count(s.track)) colours_[s.track] = syncColour(next++);
 }
 
 void Canvas::text(double x, double y, const std::string& s, const char* attributes) {
@@ -155,7 +144,7 @@ void Canvas::legend(double y) {
     const BarKind kinds[] = {BarKind::Image, BarKind::Model, BarKind::Tube, BarKind::Template, BarKind::Sync, BarKind::Nothing};
     double x = kLeft;
     for (BarKind kind : kinds) {
-        const Style s = styleOf(kind);
+        const BarStyle s = barStyle(kind);
         out_ += "<rect x=\"" + num(x) + "\" y=\"" + num(y) + "\" width=\"14\" height=\"10\" rx=\"2\" fill=\"" + s.fill +
                 "\" stroke=\"" + s.stroke + "\"" + (kind == BarKind::Template ? " stroke-dasharray=\"3 2\"" : "") + "/>\n";
         text(x + 19, y + 9, s.name, "class=\"legend\"");
@@ -179,10 +168,9 @@ void Canvas::rows() {
 // Ticks at a round step that gives about ten of them.
 void Canvas::axis() {
     const double steps[] = {10, 20, 50, 100, 200, 500, 1000, 2000, 5000, 10000, 15000, 30000, 60000, 120000, 300000, 600000};
-    const double span = double(t_.last - t_.first);
     double step = steps[std::size(steps) - 1];
     for (double s : steps)
-        if (span / s <= 12) {
+        if (span() / s <= 12) {
             step = s;
             break;
         }
@@ -215,7 +203,7 @@ void Canvas::syncBar(const Bar& b, double y, double x0, double x1) {
 }
 
 void Canvas::bar(const Bar& b, double y) {
-    const Style s = styleOf(b.kind);
+    const BarStyle s = barStyle(b.kind);
     const double x0 = x(b.from), x1 = std::max(x(b.to), x0 + 2);
     const std::string tip = "line " + std::to_string(b.line) + ": " + (b.label.empty() ? "no object" : b.label) + ", " +
                             seconds(b.from) + (b.kind == BarKind::Template ? " on (template)" : " to " + seconds(b.to));

@@ -1,0 +1,21 @@
+#include "checks.h"
+
+Findings checkShow(const LoadedShow& show, bool assets) {
+    DataIndex data;
+    data.scan();
+    const SourceMap source(show.physical);
+    const CheckInput in{show, source, data};
+    Findings findings;
+    if (assets) checkAssets(data, findings);
+    checkScript(in, findings);
+    return findings;
+}
+
+void checkScript(const CheckInput& in, Findings& findings) {
+    checkOptions(in, findings);
+    checkStatements(in, findings);
+    checkTiming(in, findings);
+    checkSceneKinds(in, findings);
+    checkSyncTemplates(in, findings);
+    checkIndentedComments(in, findings);
+}
