@@ -268,6 +268,40 @@ void sumRow(const float* line, const Taps& across, size_t outWidth, Float4* row)
     }
 }
 
+// One output row from the row sums of the input rows under it; the common
+// counts of rows get their own loops, with the sources held in registers.
+template <int kCount>
+uint8_t* meansOfRow(const Float4* const* sources, const float* weights, size_t outWidth, float area, uint8_t* out) {
+    const Float4* s[kCount];
+    float w[kCount];
+    for (int t = 0; t < kCount; t++) {
+        s[t] = sources[t];
+        w[t] = weights[t];
+    }
+    for (size_t j = 0; j < outWidth; j++, out += 4) {
+        Float4 total = s[0][j] * w[0];
+        for (int t = 1; t < kCount; t++) total += s[t][j] * w[t];
+        store(total / area, out);
+    }
+    return out;
+}
+
+uint8_t* meansOfRow(const Float4* const* sources, const float* weights, size_t count, size_t outWidth, float area,
+                    uint8_t* out) {
+    switch (count) {
+    case 1: return meansOfRow<1>(sources, weights, outWidth, area, out);
+    case 2: return meansOfRow<2>(sources, weights, outWidth, area, out);
+    case 3: return meansOfRow<3>(sources, weights, outWidth, area, out);
+    default: break;
+    }
+    for (size_t j = 0; j < outWidth; j++, out += 4) {
+        Float4 total = {0, 0, 0, 0};
+        for (size_t t = 0; t < count; t++) total += sources[t][j] * weights[t];
+        store(total / area, out);
+    }
+    return out;
+}
+
 void scaleTwoPass(const uint8_t* in, int width, const std::vector<Span>& rows, const std::vector<Span>& columns,
                   int height, float area, uint8_t* out) {
     const Taps across = tapsOf(columns, width), down = tapsOf(rows, height);
@@ -286,16 +320,17 @@ void scaleTwoPass(const uint8_t* in, int width, const std::vector<Span>& rows, c
         }
         return row;
     };
-    std::vector<Float4> total(outWidth);
+    std::vector<const Float4*> sources(static_cast<size_t>(down.width));
+    std::vector<float> weights(static_cast<size_t>(down.width));
     for (size_t i = 0; i < rows.size(); i++) {
-        std::fill(total.begin(), total.end(), Float4{0, 0, 0, 0});
+        size_t count = 0;
         for (int t = 0; t < down.width; t++) {
             const Tap tap = down.taps[i * static_cast<size_t>(down.width) + static_cast<size_t>(t)];
             if (tap.weight == 0) continue;  // padding, or a row GLU weighs 0
-            const Float4* row = rowSums(tap.index);
-            for (size_t j = 0; j < outWidth; j++) total[j] += row[j] * tap.weight;
+            sources[count] = rowSums(tap.index);
+            weights[count++] = tap.weight;
         }
-        for (size_t j = 0; j < outWidth; j++, out += 4) store(total[j] / area, out);
+        out = meansOfRow(sources.data(), weights.data(), count, outWidth, area, out);
     }
 }
 
