@@ -70,6 +70,13 @@ bool definedBefore(const StatementCheck& c, const std::string& name) {
     return false;
 }
 
+// The player cut this statement's line off at its bound on expansion.
+bool cutAtBound(const StatementCheck& c) {
+    for (const RunawayLine& r : c.in.show.runawayLines)
+        if (r.line == c.s.line && r.kind == Runaway::Size) return true;
+    return false;
+}
+
 // One finding per stray word, however often it stands in the statement.
 void checkStray(const StatementCheck& c, const std::vector<std::string>& candidates) {
     const auto& names = c.in.show.definitionNames;
@@ -84,8 +91,9 @@ void checkStray(const StatementCheck& c, const std::vector<std::string>& candida
         if (w.text == "to")
             message = "'to' follows no clause that can change over time and is ignored";
         else if (std::find(names.begin(), names.end(), w.text) != names.end())
-            message += definedBefore(c, w.text) ? ": its definition never stopped expanding"
-                                                : ": it is defined only further down the script";
+            message += !definedBefore(c, w.text) ? ": it is defined only further down the script"
+                       : cutAtBound(c)               ? ": its expansion passed the player's bound and was cut off"
+                                                     : ": its definition never stopped expanding";
         else
             message += suggestion(w.text, candidates);
         c.report(Severity::Warning, w, message);
