@@ -60,7 +60,7 @@ void Show3DS(int index, int texture) {
     glPushMatrix();
     const int name = texture >= 0 ? texture : ownTexture(*model);
     // With no texture of its own the model is drawn with texture 0 bound.
-    if (name >= 0) glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(name));
+    if (name >= 0) bindTexture(name);
     drawTriangles(*model);
     glPopMatrix();
 }

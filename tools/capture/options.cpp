@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <vector>
@@ -21,7 +22,8 @@ const char* const kUsage =
     "  --threads N      frame writers (default: one per core for PNG frames, one otherwise)\n"
     "  --stats          print where the time went\n"
     "  --help           this text\n"
-    "Times are milliseconds, or seconds when written with a decimal point (1.5 = 1500).\n";
+    "Times are milliseconds, or seconds when written with a decimal point (1.5 = 1500):\n"
+    "--shot 5 is the frame at 5 ms, --shot 5.0 the one at 5 seconds.\n";
 
 bool parseShowTime(const std::string& text, int32_t& ms) {
     if (text.empty() || text == ".") return false;
@@ -127,6 +129,10 @@ static bool applyOption(const std::string& name, Arguments& args, CaptureOptions
     } else if (name == "--from" || name == "--to" || name == "--shot") {
         int32_t ms = 0;
         if (!parseShowTime(text, ms)) return bad(text, "milliseconds, or seconds with a decimal point");
+        // Almost always meant as seconds: say what it is taken for, and go on.
+        if (ms > 0 && ms < 100 && text.find('.') == std::string::npos)
+            std::fprintf(stderr, "korvane-capture: warning: %s %s is %s ms; write %s.0 for %s seconds\n", name.c_str(),
+                         text.c_str(), text.c_str(), text.c_str(), text.c_str());
         if (name == "--from") options.from = ms;
         else if (name == "--to") options.to = ms;
         else options.shot = ms;
