@@ -136,7 +136,8 @@ Expander::Result Expander::expand(const std::string& name, const std::string& te
         size_t begin, end;
         if (!nextWord(*f.text, f.pos, begin, end)) {
             out.append(*f.text, f.pos, std::string::npos);
-            finish(state, out);
+            if (out.size() > limit) result = unwind(Result::Cut, false, out, limit);
+            else finish(state, out);
             continue;
         }
         out.append(*f.text, f.pos, begin - f.pos);
