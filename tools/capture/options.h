@@ -14,6 +14,10 @@ struct CaptureOptions {
     std::optional<int32_t> to;         // frames before this show time are written, ms
     std::optional<int32_t> shot;       // the one frame of --shot, ms
     int width = 0, height = 0;         // --size; 0: the script's render size
+    int frameWidth = 0, frameHeight = 0;  // --resolution; 0: the render size
+    bool fill = false;                 // --fill: crop to the resolution instead of adding bars
+    std::string preset;                // --preset: x264's; empty: kDefaultPreset
+    int crf = -1;                      // --crf; -1: kDefaultCrf
     Output output = Output::None;
     std::string outPath;               // frames directory, video file or shot file
     int threads = 0;                   // frame writers; 0: chosen by the output
@@ -25,10 +29,6 @@ enum class ParseResult { Run, Help, Error };
 // Fills options from argv; on Error, error says which argument was wrong.
 ParseResult parseOptions(int argc, char** argv, CaptureOptions& options, std::string& error);
 
-// A show time as the script writes one: milliseconds, or seconds when
-// written with a decimal point. Only digits and at most one point.
-bool parseShowTime(const std::string& text, int32_t& ms);
-// "WxH", each side from 1 to 16384.
-bool parseSize(const std::string& text, int& width, int& height);
-
 extern const char* const kUsage;
+extern const char* const kDefaultPreset;
+extern const int kDefaultCrf;

@@ -46,6 +46,10 @@ void checkMusicCount(const DataIndex& data, Findings& findings);
 // A file that the scan passes over and that an author meant as music: false when it is none.
 bool checkUnplayedMusic(const DataFile& f, Findings& findings);
 
+// Every check of a loaded show, those of the files of data/ when assets is
+// set, reading data/ of the working directory.
+Findings checkShow(const LoadedShow& show, bool assets);
+
 struct StatementShape;
 struct Word;
 // The physical line a word of a statement was written on: a continued

@@ -105,19 +105,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvane-check: cannot read %s/%s: %s\n", args.dir.c_str(), kScriptPath, error.c_str());
         return 2;
     }
-    DataIndex data;
-    data.scan();
-    const SourceMap source(show.physical);
-    const CheckInput in{show, source, data};
-
-    Findings findings;
-    checkAssets(data, findings);
-    checkOptions(in, findings);
-    checkStatements(in, findings);
-    checkTiming(in, findings);
-    checkSceneKinds(in, findings);
-    checkSyncTemplates(in, findings);
-    checkIndentedComments(in, findings);
+    const Findings findings = checkShow(show, true);
     findings.print(stdout);
 
     if (!svg.empty() && !writeFile(svg, timelineSvg(buildTimeline(show), titleFor(args.dir)))) {
