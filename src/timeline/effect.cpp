@@ -53,10 +53,20 @@ static const std::vector<SYNC>* syncListOf(const CScene& s) {
     return list.empty() ? nullptr : &list;
 }
 
+// The walk erases by packing the scenes it keeps at the front of the list,
+// so the list as it stands skips the slots [gap.begin, gap.end): those
+// erased so far, behind the kept ones. Set only during the walk.
+static struct {
+    size_t begin = 0, end = 0;
+} gap;
+
 // The first scene of the list on the given track: the template of a mark.
 static const CScene* findTrack(int32_t track) {
-    for (const CScene& candidate : script.scenes)
-        if (candidate.track == track) return &candidate;
+    const std::vector<CScene>& scenes = script.scenes;
+    for (size_t i = 0; i < scenes.size(); i++) {
+        if (i == gap.begin) i = gap.end;
+        if (i < scenes.size() && scenes[i].track == track) return &scenes[i];
+    }
     return nullptr;
 }
 
@@ -224,17 +234,12 @@ static void draw(CScene& s) {
         imagePass(s);
 }
 
-// Advances, erases or draws one scene; returns false when it was erased.
-static bool visit(size_t index, int32_t now) {
-    CScene& s = script.scenes[index];
+// Advances or draws one scene; returns false when it is to be erased.
+static bool visit(CScene& s, int32_t now) {
     const std::vector<SYNC>* list = s.sync ? syncListOf(s) : nullptr;
     if (list) syncStart(s, *list, now);
-    if (!s.isRunning()) {
-        // Templates stay for the sync scenes that copy them.
-        if (s.insync) return true;
-        script.scenes.erase(script.scenes.begin() + static_cast<std::ptrdiff_t>(index));
-        return false;
-    }
+    // Templates stay for the sync scenes that copy them.
+    if (!s.isRunning()) return s.insync;
     if (list) syncMark(s, *list, now);
     stateOn(s);
     draw(s);
@@ -252,9 +257,18 @@ void CEffect::compose() {
 
     const int32_t now = timer.elapsed;
     takeDueStatements(now);
-    // Erasing shortens the list, so its length is read at every step.
-    for (size_t i = 0; i < script.scenes.size();)
-        if (visit(i, now)) i++;
+    // One pass that erases in place: a whole group ending in one frame
+    // costs no more than walking it.
+    std::vector<CScene>& scenes = script.scenes;
+    size_t kept = 0;
+    for (size_t i = 0; i < scenes.size(); i++) {
+        gap = {kept, i};
+        if (!visit(scenes[i], now)) continue;
+        if (kept != i) scenes[kept] = scenes[i];
+        kept++;
+    }
+    gap = {0, 0};
+    scenes.erase(scenes.begin() + static_cast<std::ptrdiff_t>(kept), scenes.end());
 }
 
 // The scissor keeps wide lines at the picture's edge out of the bars, which
