@@ -1,0 +1,147 @@
+#include "timeline/seek.h"
+
+#include <GL/gl.h>  // Required for: the texture binding a seek hands on
+
+#include <algorithm>
+
+#include "draw/rm_evil_bezier.h"  // Required for: scene1, reset with the script
+#include "script/script.h"
+#include "shell/engine.h"  // Required for: setQuitHandler, to catch "end"
+#include "shell/init.h"
+#include "shell/timer.h"
+#include "timeline/effect.h"
+#include "timeline/frame_state.h"
+
+// Started by the tool that loads the show; the player does not use it.
+CPlayhead playhead;
+
+int64_t frameTime(int64_t k, int fps) { return (2 * k * 1000 + fps) / (2 * int64_t(fps)); }
+
+int64_t firstFrameAt(int64_t t, int fps) {
+    int64_t k = std::max<int64_t>(0, t * fps / 1000);
+    while (k > 0 && frameTime(k - 1, fps) >= t) k--;
+    while (frameTime(k, fps) < t) k++;
+    return k;
+}
+
+namespace {
+
+struct ShowEnded {};
+
+[[noreturn]] void throwEnded() { throw ShowEnded{}; }
+
+// Runs work with the show's "end" turned into a false result; the caller's
+// own quit handler is back in place afterwards.
+template <typename Work> bool untilEnd(Work work) {
+    struct Restore {
+        QuitHandler previous;
+        ~Restore() { setQuitHandler(previous); }
+    } restore{setQuitHandler(throwEnded)};
+    try {
+        work();
+    } catch (const ShowEnded&) {
+        return false;
+    }
+    return true;
+}
+
+bool allParsed() { return size_t(script.nextStatement) >= script.statements.size(); }
+
+GLint currentBinding() {
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    return bound;
+}
+
+}  // namespace
+
+void CPlayhead::start(const std::string& path, int fps) {
+    path_ = path;
+    fps_ = std::max(fps, 1);
+    frame_ = 0;
+    ended_ = false;
+    loadBound_ = bound_ = currentBinding();
+}
+
+// Back to frame 0 of the script as it now is on disk. A fresh record takes
+// the load, so a script that cannot be read leaves the show as it was.
+bool CPlayhead::rewind() {
+    CScript fresh;
+    const CInit configuration = einit;
+    const bool read = fresh.init(path_.c_str());
+    einit = configuration;
+    if (!read) return false;
+    script = std::move(fresh);
+    scene1 = CBezier{};
+    timer.elapsed = 0;
+    frame_ = 0;
+    ended_ = false;
+    bound_ = loadBound_;
+    return true;
+}
+
+bool CPlayhead::step() {
+    timer.elapsed = int32_t(frameTime(frame_, fps_));
+    if (!untilEnd([] { effect.advance(); })) {
+        ended_ = true;
+        return false;
+    }
+    bound_ = effect.textureLeftBound(bound_);
+    frame_++;
+    return true;
+}
+
+CPlayhead::Stop CPlayhead::seekFrame(int64_t k, bool untilParsed) {
+    // Show time is a 32-bit count: no frame after the last it can hold.
+    k = std::clamp<int64_t>(k, 0, firstFrameAt(INT32_MAX, fps_));
+    // After "end" the engine is partway into frame_: that frame too is behind.
+    if (k < frame_ || (ended_ && k == frame_)) {
+        if (!rewind()) return Stop::Unreadable;
+    } else if (ended_) {
+        return Stop::Ended;
+    }
+    Stop stop = Stop::Reached;
+    while (frame_ < k) {
+        const int64_t now = frameTime(frame_, fps_);
+        const int64_t change = untilParsed && allParsed() ? now : nextChange(now);
+        const int64_t next = change <= now ? frame_ : change > INT32_MAX ? k : std::min(k, firstFrameAt(change, fps_));
+        if (next > frame_) {
+            // Frames up to next draw the same scenes: the last of them binds last.
+            timer.elapsed = int32_t(frameTime(next - 1, fps_));
+            bound_ = effect.textureLeftBound(bound_);
+            frame_ = next;
+            continue;
+        }
+        if (!step()) {
+            stop = Stop::Ended;
+            break;
+        }
+        if (untilParsed && allParsed()) {
+            stop = Stop::Exhausted;
+            break;
+        }
+    }
+    // The clock of the last frame passed, as composing it would leave it.
+    if (!ended_) timer.elapsed = frame_ > 0 ? int32_t(frameTime(frame_ - 1, fps_)) : 0;
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound_));
+    return stop;
+}
+
+CPlayhead::Stop CPlayhead::seek(int32_t t) { return seekFrame(firstFrameAt(t, fps_)); }
+
+CPlayhead::Stop CPlayhead::reload(int32_t t) {
+    if (!rewind()) return Stop::Unreadable;
+    return seek(t);
+}
+
+bool CPlayhead::compose() {
+    if (ended_) return false;
+    timer.elapsed = time();
+    if (!untilEnd([] { effect.compose(); })) {
+        ended_ = true;
+        return false;
+    }
+    bound_ = currentBinding();
+    frame_++;
+    return true;
+}
