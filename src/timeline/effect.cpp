@@ -4,6 +4,7 @@
 #include <SDL/SDL.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "draw/camera.h"
 #include "draw/rm_evil_bezier.h"
@@ -139,11 +140,9 @@ static void imagePass(CScene& s) {
     frameProjection();
 }
 
-// The texture that imagePass leaves bound: the image's own, else the mask's.
-static int imageTexture(const CScene& s, int bound) {
-    if (s.objectCur >= 0) return s.objectCur;
-    return s.maskOn ? s.maskCur : bound;
-}
+// The texture that imagePass leaves bound when it binds one: the image's
+// own, else the mask's.
+static int imageTexture(const CScene& s) { return s.objectCur >= 0 ? s.objectCur : s.maskCur; }
 
 static void draw(CScene& s) {
     if (s.sceneNumber == 1) {
@@ -177,23 +176,24 @@ void CEffect::compose() {
     advanceFrame(timer.elapsed, drawScene);
 }
 
+void CEffect::DrawGLScene() {
+    compose();
+    SDL_GL_SwapBuffers();
+}
+
 void CEffect::advance() { advanceFrame(timer.elapsed, nullptr); }
 
 // Follows draw(): only the passes of ordinary scenes bind textures.
-int CEffect::textureLeftBound(int bound) {
+std::optional<int> CEffect::lastTextureBound() {
+    std::optional<int> bound;
     for (CScene& s : script.scenes) {
         if (!s.isRunning() || s.sceneNumber != 0) continue;
         s.timeUpdate();
         s.typeUpdate();
         if (s.type == 0)
             bound = Show3DSTexture(s.objectCur, s.maskCur);
-        else if (s.type == 1)
-            bound = imageTexture(s, bound);
+        else if (s.type == 1 && (s.objectCur >= 0 || s.maskOn))
+            bound = imageTexture(s);
     }
     return bound;
-}
-
-void CEffect::DrawGLScene() {
-    compose();
-    SDL_GL_SwapBuffers();
 }

@@ -1,6 +1,8 @@
 // The frame compositor.
 #pragma once
 
+#include <optional>
+
 class CEffect {
 public:
     // Composes the frame at the current show time and presents it.
@@ -10,11 +12,11 @@ public:
     // The state work of compose() alone: statement intake, sync marks and
     // erasing at the current show time, with no GL call.
     void advance();
-    // The 2D texture binding that drawing the scene list, as compose() leaves
-    // it, at the current show time leaves, when bound was the binding before.
-    // It is the one piece of GL state that a frame hands on to the next: an
-    // image without a texture of its own is drawn with it.
-    int textureLeftBound(int bound);
+    // The 2D texture that drawing the scene list as compose() leaves it, at
+    // the current show time, binds last; nothing when it binds none. It is
+    // the one piece of GL state that a frame hands on to the next: an image
+    // without a texture of its own is drawn with it.
+    std::optional<int> lastTextureBound();
 };
 
 extern CEffect effect;

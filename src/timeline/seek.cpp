@@ -80,13 +80,44 @@ bool CPlayhead::rewind() {
     return true;
 }
 
+// The texture frame k binds last, if any, with the scene list as it is.
+std::optional<int> CPlayhead::bindsAt(int64_t k) {
+    timer.elapsed = int32_t(frameTime(k, fps_));
+    return effect.lastTextureBound();
+}
+
+// Frames first to last draw the same scenes, each from its own span. A
+// scene either binds on every one of them or on a run at one end, as its
+// object moves one way; so when the last frame binds nothing, the frames
+// that bind anything are a run at the start, and the last of them is found
+// by halving.
+void CPlayhead::passQuietFrames(int64_t first, int64_t last) {
+    if (const std::optional<int> b = bindsAt(last)) {
+        bound_ = *b;
+        return;
+    }
+    std::optional<int> b = bindsAt(first);
+    if (!b) return;
+    int64_t hit = first, miss = last;
+    while (miss - hit > 1) {
+        const int64_t mid = hit + (miss - hit) / 2;
+        if (const std::optional<int> m = bindsAt(mid)) {
+            hit = mid;
+            b = m;
+        } else {
+            miss = mid;
+        }
+    }
+    bound_ = *b;
+}
+
 bool CPlayhead::step() {
     timer.elapsed = int32_t(frameTime(frame_, fps_));
     if (!untilEnd([] { effect.advance(); })) {
         ended_ = true;
         return false;
     }
-    bound_ = effect.textureLeftBound(bound_);
+    if (const std::optional<int> b = effect.lastTextureBound()) bound_ = *b;
     frame_++;
     return true;
 }
@@ -106,9 +137,7 @@ CPlayhead::Stop CPlayhead::seekFrame(int64_t k, bool untilParsed) {
         const int64_t change = untilParsed && allParsed() ? now : nextChange(now);
         const int64_t next = change <= now ? frame_ : change > INT32_MAX ? k : std::min(k, firstFrameAt(change, fps_));
         if (next > frame_) {
-            // Frames up to next draw the same scenes: the last of them binds last.
-            timer.elapsed = int32_t(frameTime(next - 1, fps_));
-            bound_ = effect.textureLeftBound(bound_);
+            passQuietFrames(frame_, next - 1);
             frame_ = next;
             continue;
         }

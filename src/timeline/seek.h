@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // Show time of frame k at fps frames a second: round(k * 1000 / fps), halves up.
@@ -66,6 +67,8 @@ public:
 private:
     bool rewind();
     bool step();
+    std::optional<int> bindsAt(int64_t k);
+    void passQuietFrames(int64_t first, int64_t last);
 
     std::string path_;
     int fps_ = 60;

@@ -14,7 +14,7 @@ int32_t firstWrittenTime(int fps, int32_t from);
 
 struct CapturePlan {
     int fps = 60;
-    int32_t from = 0;              // frames before this are composed, not written
+    int32_t from = 0;              // frames before this are fast-forwarded, not drawn
     std::optional<int32_t> to;     // frames at or after this are not composed
     std::optional<int32_t> shot;   // compose up to this time and write only it
     int width = 0, height = 0;
