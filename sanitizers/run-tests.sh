@@ -39,4 +39,4 @@ if [ "$mode" = leak ]; then
 fi
 skip=()
 [ -n "$pattern" ] && skip=(-E "$pattern")
-ctest --test-dir "$build" --output-on-failure "${skip[@]}" "$@"
+ctest --test-dir "$build" --output-on-failure -j2 "${skip[@]}" "$@"

@@ -1,6 +1,7 @@
 // korvane-capture refuses what it cannot do, with a message and status 1,
 // before any long work.
 #include <gtest/gtest.h>
+#include <sys/stat.h>  // Required for: mkfifo
 
 #include <filesystem>
 
@@ -33,6 +34,10 @@ TEST(CaptureErrors, MissingScript) {
     expectFailure(runCapture({"--dir", show.path(), "--null"}),
                   "cannot open " + show.path() + "/data/script.txt: No such file or directory");
     expectFailure(runCapture({"--dir", show.path() + "/none", "--null"}), "cannot enter " + show.path() + "/none");
+    // A pipe would block the open until something writes to it.
+    ASSERT_EQ(mkfifo((show.data() + "/script.txt").c_str(), 0644), 0);
+    expectFailure(runCapture({"--dir", show.path(), "--null"}, "timeout 20"),
+                  "cannot open " + show.path() + "/data/script.txt: not a plain file (a named pipe)");
 }
 
 TEST(CaptureErrors, BadOptionValues) {

@@ -1,6 +1,7 @@
 // korvane-check on small shows, one class of fault each: the exact lines it
 // prints, and its exit status.
 #include <gtest/gtest.h>
+#include <sys/stat.h>  // Required for: mkfifo
 
 #include <algorithm>
 
@@ -70,6 +71,11 @@ TEST_F(Check, ScriptThatCannotBeReadGivesStatusTwo) {
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.errors.find("script.txt"), std::string::npos) << r.errors;
     EXPECT_EQ(runCheck(show.path() + "/nowhere").status, 2);
+    // A pipe would block the open until something writes to it.
+    ASSERT_EQ(mkfifo((show.data() + "/script.txt").c_str(), 0644), 0);
+    const CheckRun pipe = runCheck(show.path());
+    EXPECT_EQ(pipe.status, 2);
+    EXPECT_NE(pipe.errors.find("/data/script.txt: not a plain file (a named pipe)"), std::string::npos) << pipe.errors;
 }
 
 TEST_F(Check, NoTimelineMarker) {

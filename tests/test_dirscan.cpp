@@ -2,10 +2,12 @@
 #include <sys/stat.h>  // Required for: mkfifo()
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 
+#include "assets/dir.h"
 #include "assets/imageloader.h"
 #include "assets/listing.h"
 #include "shell/init.h"
@@ -99,6 +101,7 @@ TEST_F(DirScanTest, OnlyPlainFilesReachALoader) {
     EXPECT_EQ(getTextureNum("link.jpg"), 0);
     EXPECT_EQ(getTextureNum(".hidden.jpg"), 1);
     EXPECT_EQ(sound.system, nullptr);
+    EXPECT_EQ(showMusicPath(), "");
 }
 
 TEST_F(DirScanTest, NoDataDirectoryLoadsNothing) {
@@ -118,14 +121,15 @@ TEST_F(DirScanTest, MusicIsTheLastMusicFileInByteOrder) {
     struct Case {
         std::vector<std::pair<std::string, std::string>> files;
         bool opened;
+        std::string music;  // what showMusicPath() names
     } cases[] = {
-        {{{"x.xm", module}}, true},
-        {{{"X.IT", itModule()}}, true},
-        {{{"Axm", module}}, false},
-        {{{"tune.Xm", module}}, false},
-        {{{"song.ogg", "not music"}, {"tune.xm", module}}, true},
-        {{{"song.mp3", module}, {"tune.xm", "not music"}}, false},
-        {{{"song.OGG", "not music"}, {"Z.xm", module}}, false},  // "Z" sorts before "s"
+        {{{"x.xm", module}}, true, "data/x.xm"},
+        {{{"X.IT", itModule()}}, true, "data/X.IT"},
+        {{{"Axm", module}}, false, ""},
+        {{{"tune.Xm", module}}, false, ""},
+        {{{"song.ogg", "not music"}, {"tune.xm", module}}, true, "data/tune.xm"},
+        {{{"song.mp3", module}, {"tune.xm", "not music"}}, false, "data/tune.xm"},
+        {{{"song.OGG", "not music"}, {"Z.xm", module}}, false, "data/song.OGG"},  // "Z" sorts before "s"
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.files.back().first);
@@ -134,9 +138,24 @@ TEST_F(DirScanTest, MusicIsTheLastMusicFileInByteOrder) {
         for (const auto& [name, bytes] : c.files) show.write(name, bytes);
         einit.dir();
         EXPECT_EQ(sound.music != nullptr, c.opened);
+        EXPECT_EQ(showMusicPath(), c.music);
         sound.exit();
     }
     EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+    unsetenv("SDL_AUDIODRIVER");
+}
+
+// Only the last music file can play, so only it is opened: each opening of
+// the audio device takes about 0.1 s, 70 s for these 700 files.
+TEST_F(DirScanTest, OfManyMusicFilesOnlyTheLastIsOpened) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    einit.soundOn = true;
+    for (int i = 0; i < 700; i++) show.write("song" + std::to_string(1000 + i) + ".ogg", "not music");
+    show.write("tune.xm", xmModule());
+    const auto start = std::chrono::steady_clock::now();
+    einit.dir();
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 20.0);
+    EXPECT_NE(sound.music, nullptr);
     unsetenv("SDL_AUDIODRIVER");
 }
 

@@ -9,6 +9,7 @@
 #include "assets/mipmaps.h"
 #include "support/jpeg_files.h"
 #include "support/offscreen.h"
+#include "support/player.h"
 #include "support/showdir.h"
 
 // A show directory as the working directory, an empty texture table and a GL context.
@@ -298,11 +299,7 @@ TEST_F(TextureTest, AVanishedFileIsSkipped) {
 
 // The player opens its window before the scan, so this needs an X display.
 TEST(PlayerWithACorruptPicture, StopsWithLibjpegsMessageAndStatusOne) {
-    if (!std::getenv("DISPLAY")) {
-        const char* require = std::getenv("KORVANE_REQUIRE_DISPLAY");
-        if (require && std::string(require) == "1") FAIL() << "DISPLAY is not set";
-        GTEST_SKIP() << "no X display";
-    }
+    REQUIRE_DISPLAY();
     ShowDir show;
     show.writeScript("Default !fullscreen\n@sync\n@end\n");
     show.write("x.jpg", "GIF89a, not a JPEG at all");

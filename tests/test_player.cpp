@@ -1,5 +1,6 @@
 // The real player under X, driven as a user drives it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>  // Required for: mkfifo
 
 #include <filesystem>
 #include <thread>
@@ -120,4 +121,29 @@ TEST(Player, MissingScriptIsReportedWithStatusOne) {
     Player noData;
     ASSERT_TRUE(noData.start(empty.path(), {}, kQuiet));
     EXPECT_EQ(noData.wait(10), 1);
+
+    // A pipe would block the open until something writes to it.
+    ASSERT_EQ(mkfifo((show.data() + "/script.txt").c_str(), 0644), 0);
+    Player pipe;
+    ASSERT_TRUE(pipe.start(show.path(), {}, kQuiet));
+    EXPECT_EQ(pipe.wait(20), 1);
+    EXPECT_EQ(pipe.errorOutput(), "korvane: cannot open data/script.txt: not a plain file (a named pipe)\n");
+}
+
+// Without a display the show would play unseen: the player says so and
+// names the tool that renders a show without one.
+TEST(Player, NoDisplayIsAnErrorUnlessAVideoDriverIsChosen) {
+    ShowDir show;
+    show.writeScript("Default !fullscreen\n@sync\n0 track 1 duration 100\n300 end\n@end\n");
+    Player player;
+    ASSERT_TRUE(player.start(show.path(), {}, {"SDL_AUDIODRIVER=dummy", "DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}));
+    EXPECT_EQ(player.wait(20), 1);
+    EXPECT_EQ(player.errorOutput(),
+              "korvane: no display (DISPLAY is not set); korvane-capture renders a show without one, for instance "
+              "korvane-capture --video show.mp4\n");
+
+    // A driver chosen on purpose is taken as it is: the offscreen one plays the show to its end.
+    Player offscreen;
+    ASSERT_TRUE(offscreen.start(show.path(), {}, {"SDL_AUDIODRIVER=dummy", "DISPLAY", "SDL_VIDEODRIVER=offscreen"}));
+    EXPECT_EQ(offscreen.wait(30), 0) << offscreen.errorOutput();
 }

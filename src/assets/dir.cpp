@@ -28,20 +28,38 @@ std::vector<std::string> dataNames() {
     return names;
 }
 
+// What the scan loads path as. Only plain files reach a loader: a directory
+// named x.jpg is passed over, and so is a pipe, which would block the open.
+static AssetKind scannedKind(const std::string& path) {
+    const AssetKind kind = assetKind(path);
+    return kind != AssetKind::None && isRegularFile(path) ? kind : AssetKind::None;
+}
+
+std::string showMusicPath() {
+    const std::vector<std::string> names = dataNames();
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        const std::string path = kDataPrefix + *name;
+        if (scannedKind(path) == AssetKind::Music) return path;
+    }
+    return "";
+}
+
 void CInit::dir() {
+    // Each music file would replace the one before, so only the last can
+    // play: it alone is opened (opening the audio device takes a while).
+    std::string music;
     for (const std::string& name : dataNames()) {
         const std::string path = kDataPrefix + name;
-        const AssetKind kind = assetKind(path);
-        // Only plain files reach a loader: a directory named x.jpg is passed over,
-        // and so is a pipe, which would block the open.
-        if (kind == AssetKind::None || !isRegularFile(path)) continue;
+        const AssetKind kind = scannedKind(path);
+        if (kind == AssetKind::None) continue;
         if (kind == AssetKind::Texture) {
             std::string error;
             if (loadTexture(path, true, false, &error) == TextureLoad::Corrupt) engine.fail(path + ": " + error);
         } else if (kind == AssetKind::Model) {
             Load3DS(path);
         } else {
-            sound.init(path.c_str());
+            music = path;
         }
     }
+    if (!music.empty()) sound.init(music.c_str());
 }

@@ -13,3 +13,7 @@ AssetKind assetKind(const std::string& path);
 // The entry names of the data directory in the order the scan loads them:
 // byte-wise ascending.
 std::vector<std::string> dataNames();
+
+// The file the show plays as its music, as "data/NAME": the last plain file
+// of the scan that assetKind() calls music. Empty when there is none.
+std::string showMusicPath();

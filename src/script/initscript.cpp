@@ -1,9 +1,8 @@
 // Loading the script: the file, the built-in names, then the option pass.
-#include <cerrno>
-#include <cstdio>
 #include <iterator>  // Required for: std::size
 
 #include "script/preprocess.h"
+#include "script/readfile.h"
 #include "script/script.h"
 
 // Filled by einit's start-up (CInit::init) before the window opens; the
@@ -38,26 +37,14 @@ const BuiltinName kBuiltinNames[] = {
 };
 static_assert(std::size(kBuiltinNames) == 35, "the built-in name table has 35 rows");
 
-// Reads the whole file as bytes. False, with errno set, when it cannot be
-// opened or read (a directory opens but does not read).
-bool readBytes(const char* path, std::string& bytes) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    const bool failed = std::ferror(f);
-    const int err = errno;
-    std::fclose(f);
-    errno = err;
-    return !failed;
-}
-
 }  // namespace
 
-bool CScript::init(const char* path) {
-    std::string bytes;
-    if (!readBytes(path, bytes)) return false;
+bool CScript::init(const char* path, std::string* error) {
+    std::string bytes, why;
+    if (!readPlainFile(path, bytes, why)) {
+        if (error) *error = why;
+        return false;
+    }
     defineInit();
     preprocess(splitLines(bytes), *this);
     // The tables serve the load only.

@@ -34,8 +34,9 @@ public:
     std::vector<int> runawayLines;
 
     // Reads the script at path, preprocesses it and runs the option pass.
-    // Returns false when the file cannot be opened (nothing else is changed then).
-    bool init(const char* path);
+    // Returns false when the file cannot be read or is no plain file
+    // (nothing else is changed then); error, when given, then says why.
+    bool init(const char* path, std::string* error = nullptr);
     void defineInit();   // built-in names
     void optionParse();  // options, sync lists and the timeline
     void parse();        // turns the next group of equal-time statements into scenes

@@ -1,8 +1,6 @@
 #include "shell/init.h"
 
 #include <GL/gl.h>
-#include <cerrno>
-#include <cstring>
 
 #include "draw/camera.h"
 #include "script/script.h"
@@ -32,10 +30,8 @@ void CInit::defaults() {
 void CInit::init() {
     defaults();
     // The script comes first: its options decide the window.
-    if (!script.init(kScriptPath)) {
-        const int err = errno;
-        engine.fail(std::string("cannot open ") + kScriptPath + ": " + std::strerror(err));
-    }
+    std::string error;
+    if (!script.init(kScriptPath, &error)) engine.fail(std::string("cannot open ") + kScriptPath + ": " + error);
     window();
     input.init();
     opengl();

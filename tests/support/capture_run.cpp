@@ -1,11 +1,16 @@
 #include "support/capture_run.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "support/showdir.h"
 
@@ -37,6 +42,62 @@ ToolRun runCapture(const std::vector<std::string>& args, const std::string& env)
     fs::remove(out);
     fs::remove(err);
     return run;
+}
+
+CaptureJob::CaptureJob(const std::vector<std::string>& args) : errPath_(tempPath("korvane-capture-err")) {
+    std::vector<char*> argv = {const_cast<char*>(KORVANE_CAPTURE)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_ = fork();
+    if (pid_ == 0) {
+        setpgid(0, 0);
+        // Signals as an interactive shell leaves them: none blocked or ignored.
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) ::signal(sig, SIG_DFL);
+        const int in = open("/dev/null", O_RDONLY), err = open(errPath_.c_str(), O_WRONLY | O_TRUNC);
+        if (in < 0 || err < 0 || dup2(in, 0) < 0 || dup2(err, 2) < 0) _exit(127);
+        execv(KORVANE_CAPTURE, argv.data());
+        _exit(127);
+    }
+    if (pid_ > 0) setpgid(pid_, pid_);  // also here, so that signal() cannot come first
+}
+
+CaptureJob::~CaptureJob() {
+    if (pid_ > 0) {
+        kill(-pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    fs::remove(errPath_);
+}
+
+void CaptureJob::signal(int sig) {
+    if (pid_ > 0) kill(-pid_, sig);
+}
+
+int CaptureJob::wait(double timeoutSeconds) {
+    int status = 0;
+    const bool ended = waitUntil([&] { return pid_ <= 0 || waitpid(pid_, &status, WNOHANG) == pid_; }, timeoutSeconds);
+    if (pid_ <= 0) return -1;
+    if (!ended) {
+        kill(-pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    pid_ = -1;
+    if (!ended) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+}
+
+std::string CaptureJob::errors() const { return readFile(errPath_); }
+
+bool waitUntil(const std::function<bool()>& ready, double timeoutSeconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    while (!ready()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
 }
 
 Rgb Picture::at(int x, int y) const {

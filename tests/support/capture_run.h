@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,28 @@ struct ToolRun {
 // Runs the tool with args; env is put before the command as shell words,
 // for example "PATH=/nowhere".
 ToolRun runCapture(const std::vector<std::string>& args, const std::string& env = "");
+
+// korvane-capture started in the background, in a process group of its own
+// as a shell runs a job, so that a signal can reach ffmpeg too, as Ctrl-C does.
+class CaptureJob {
+public:
+    explicit CaptureJob(const std::vector<std::string>& args);
+    ~CaptureJob();  // kills the group when it still runs
+    CaptureJob(const CaptureJob&) = delete;
+    CaptureJob& operator=(const CaptureJob&) = delete;
+    void signal(int sig);  // to the whole group
+    // Its exit status, or 128 + N when signal N ended it; -1 when it did not
+    // end within timeout seconds (it is killed then).
+    int wait(double timeoutSeconds);
+    std::string errors() const;
+
+private:
+    int pid_ = -1;
+    std::string errPath_;
+};
+
+// Polls ready every 10 ms for up to timeout seconds; whether it came true.
+bool waitUntil(const std::function<bool()>& ready, double timeoutSeconds);
 
 // A decoded picture, rows from the top.
 struct Picture {

@@ -12,7 +12,8 @@ CheckRun runCheck(const std::string& dir, const std::string& arguments) {
     const ShowDir scratch;
     const std::string out = scratch.path() + "/check.out", err = scratch.path() + "/check.err";
     CheckRun run;
-    run.status = runCommand(std::string(KORVANE_CHECK) + " '" + dir + "' " + arguments + " > '" + out + "' 2> '" + err + "'");
+    // Bounded: a checker that hangs fails the test with status 124.
+    run.status = runCommand("timeout 60 " + std::string(KORVANE_CHECK) + " '" + dir + "' " + arguments + " > '" + out + "' 2> '" + err + "'");
     std::istringstream text(readFile(out));
     for (std::string line; std::getline(text, line);) run.lines.push_back(line);
     run.errors = readFile(err);

@@ -1,5 +1,6 @@
 #include "support/music_modules.h"
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -29,13 +30,25 @@ std::vector<int8_t> squareWave() {
     return wave;
 }
 
-const int kRows = 8;
 const int kSpeed = 6;   // ticks per row
 const int kTempo = 125; // BPM: 8 rows of 6 ticks last about a second
+const int kStepTempo = 120;  // 8 rows of 6 ticks last a second exactly
+const int kRowsPerSecond = 8;
+// Semitones above the first note, one per second of the step modules.
+const int kSteps[kStepSeconds] = {0, 4, 7, 12, 16};
 
-}  // namespace
+// A note at the start of each second, the rest of its rows empty.
+std::vector<int> stepRows(int first) {
+    std::vector<int> rows;
+    for (int step : kSteps) {
+        rows.push_back(first + step);
+        rows.resize(rows.size() + kRowsPerSecond - 1, 0);
+    }
+    return rows;
+}
 
-std::string xmModule() {
+// One note per row, 0 for none: a module of notes.size() rows (at most 256).
+std::string xmWith(const std::vector<int>& notes, int tempo) {
     Bytes b;
     b.text("Extended Module: ", 17);
     b.text("korvane test", 20);
@@ -50,13 +63,12 @@ std::string xmModule() {
     b.u16(1);            // instruments
     b.u16(1);            // linear frequency table
     b.u16(kSpeed);
-    b.u16(kTempo);
+    b.u16(tempo);
     b.zeros(256);        // order table: pattern 0 only
 
-    // Pattern 0: a note every other row on channel 0, nothing on channel 1.
-    const int notes[kRows] = {49, 0, 53, 0, 56, 0, 61, 0};  // C-4 E-4 G-4 C-5
+    // Pattern 0: the notes on channel 0, nothing on channel 1.
     Bytes cells;
-    for (int row = 0; row < kRows; row++) {
+    for (size_t row = 0; row < notes.size(); row++) {
         if (notes[row]) {
             cells.u8(notes[row]), cells.u8(1), cells.u8(0), cells.u8(0), cells.u8(0);
         } else {
@@ -66,7 +78,7 @@ std::string xmModule() {
     }
     b.u32(9);
     b.u8(0);
-    b.u16(kRows);
+    b.u16(static_cast<unsigned>(notes.size()));
     b.u16(static_cast<unsigned>(cells.out.size()));
     b.out += cells.out;
 
@@ -102,7 +114,7 @@ std::string xmModule() {
     return b.out;
 }
 
-std::string itModule() {
+std::string itWith(const std::vector<int>& notes, int tempo) {
     const int orders = 2, samples = 1, patterns = 1;
     Bytes b;
     b.text("IMPM", 4);
@@ -119,7 +131,7 @@ std::string itModule() {
     b.u8(128);           // global volume
     b.u8(48);            // mix volume
     b.u8(kSpeed);
-    b.u8(kTempo);
+    b.u8(tempo);
     b.u8(128);           // panning separation
     b.u8(0);
     b.u16(0);            // no message
@@ -155,17 +167,26 @@ std::string itModule() {
     b.put32(dataPointer, static_cast<uint32_t>(b.out.size()));
     for (int8_t s : wave) b.u8(static_cast<uint8_t>(s));
 
-    // Pattern 0: channel 0 plays C-5 E-5 G-5 C-6 on every other row.
-    const int notes[kRows] = {60, -1, 64, -1, 67, -1, 72, -1};
+    // Pattern 0: the notes on channel 0.
     Bytes cells;
-    for (int row = 0; row < kRows; row++) {
-        if (notes[row] >= 0) cells.u8(0x81), cells.u8(0x03), cells.u8(notes[row]), cells.u8(1);
+    for (size_t row = 0; row < notes.size(); row++) {
+        if (notes[row]) cells.u8(0x81), cells.u8(0x03), cells.u8(notes[row]), cells.u8(1);
         cells.u8(0);  // end of row
     }
     b.put32(patternOffset, static_cast<uint32_t>(b.out.size()));
     b.u16(static_cast<unsigned>(cells.out.size()));
-    b.u16(kRows);
+    b.u16(static_cast<unsigned>(notes.size()));
     b.u32(0);
     b.out += cells.out;
     return b.out;
 }
+
+}  // namespace
+
+std::string xmModule() { return xmWith({49, 0, 53, 0, 56, 0, 61, 0}, kTempo); }  // C-4 E-4 G-4 C-5
+std::string itModule() { return itWith({60, 0, 64, 0, 67, 0, 72, 0}, kTempo); }  // C-5 E-5 G-5 C-6
+std::string xmSteps() { return xmWith(stepRows(49), kStepTempo); }
+std::string itSteps() { return itWith(stepRows(60), kStepTempo); }
+
+// XM's C-4 and IT's C-5 play the sample at 8363 Hz, which is kPeriod samples long.
+double stepFrequency(int second) { return 8363.0 / kPeriod * std::pow(2.0, kSteps[second] / 12.0); }

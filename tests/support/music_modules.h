@@ -1,10 +1,17 @@
 // Tiny tracker modules for the music tests: one looped square-wave sample
-// and a few notes, about a second long. No tool here writes XM or IT.
+// and a few notes. No tool here writes XM or IT.
 #pragma once
 
 #include <string>
 
-// A FastTracker 2 module (.xm), as bytes.
+// A FastTracker 2 module (.xm) of about a second, as bytes.
 std::string xmModule();
-// An Impulse Tracker module (.it), as bytes.
+// An Impulse Tracker module (.it) of about a second, as bytes.
 std::string itModule();
+
+// Modules of kStepSeconds seconds that play one note a second, each higher
+// than the one before: second k sounds at stepFrequency(k) Hz.
+const int kStepSeconds = 5;
+std::string xmSteps();
+std::string itSteps();
+double stepFrequency(int second);

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "support/showdir.h"
+#include "support/xserver.h"
 
 // A busy X server now and then refuses a connection: try again for a while.
 static Display* openDisplay() {
@@ -25,8 +26,7 @@ static Display* openDisplay() {
 }
 
 bool displayAvailable() {
-    const char* d = std::getenv("DISPLAY");
-    if (!d || !*d) return false;
+    if (!usePrivateDisplay()) return false;
     Display* display = openDisplay();
     if (!display) return false;
     XCloseDisplay(display);
@@ -57,7 +57,10 @@ bool Player::start(const std::string& dir, const std::vector<std::string>& args,
     if (pid_ == 0) {
         dup2(errFd, 2);
         if (chdir(dir.c_str()) != 0) _exit(127);
-        for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+        for (const std::string& e : env) {
+            if (e.find('=') == std::string::npos) unsetenv(e.c_str());
+            else putenv(const_cast<char*>(e.c_str()));
+        }
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(KORVANE_BINARY));
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -157,7 +160,7 @@ unsigned long Player::window(double timeoutSeconds) {
 
 std::string Player::errorOutput() const { return readFile(errPath_); }
 
-// Press, then release: the release fails harmlessly when the press ended the player.
+// Press, then release.
 bool sendKey(unsigned long window, const std::string& keys) {
     const std::string target = " --window " + std::to_string(window) + " ";
     std::istringstream words(keys);
@@ -166,7 +169,9 @@ bool sendKey(unsigned long window, const std::string& keys) {
         int attempt = 0;
         while (runCommand("xdotool keydown" + target + key + " 2>/dev/null") != 0)
             if (++attempt == 20) return false;
-        runCommand("xdotool keyup" + target + key + " 2>/dev/null");
+        // Released on the display, not the window: a key left down (its
+        // window gone) would reach the next window as held.
+        runCommand("xdotool keyup " + key + " 2>/dev/null");
     }
     return true;
 }

@@ -7,8 +7,9 @@
 #include <sys/types.h>
 #include <vector>
 
-// Skips the test when there is no X display; fails it instead when
-// KORVANE_REQUIRE_DISPLAY=1 (as in CI, where a missing display is a fault).
+// Gives the test an X server of its own (support/xserver.h). Skips the test
+// when there is none; fails it instead when KORVANE_REQUIRE_DISPLAY=1 (as in
+// CI, where a missing display is a fault).
 #define REQUIRE_DISPLAY()                                                          \
     do {                                                                           \
         if (!displayAvailable()) {                                                 \
@@ -24,7 +25,8 @@ class Player {
 public:
     ~Player();
     // Starts the player in directory dir with the given arguments and extra
-    // environment ("NAME=value"); its standard error goes to a file.
+    // environment ("NAME=value", or "NAME" to unset it); its standard error
+    // goes to a file.
     bool start(const std::string& dir, const std::vector<std::string>& args = {},
                const std::vector<std::string>& env = {});
     // Waits for the player to end; its exit status, or -1 when it did not

@@ -7,11 +7,14 @@
 #include <memory>
 #include <thread>
 
+#include "assets/dir.h"
 #include "capture.h"
 #include "options.h"
 #include "png_sink.h"
 #include "progress.h"
+#include "shell/init.h"
 #include "show.h"
+#include "staged_file.h"
 #include "video_sink.h"
 #include "writer.h"
 
@@ -77,8 +80,22 @@ static void printStats(const CaptureResult& r, const FrameWriter& writer, const 
                      perFrame(video->encoderSeconds(), r.written));
 }
 
+// The script and every file of data/: no output may take their place.
+static void protectShowFiles() {
+    std::vector<std::string> inputs = {kScriptPath};
+    for (const std::string& name : dataNames()) inputs.push_back(std::string(kDataPrefix) + name);
+    protectInputs(inputs);
+}
+
 // What the way the capture stopped means for the user; empty when all is well.
 static std::string stopMessage(const CaptureResult& r, const CaptureOptions& options) {
+    if (r.written == 0 && (r.stop == Stop::End || r.stop == Stop::To)) {
+        if (r.stop == Stop::End)
+            return "the show ends at " + std::to_string(r.lastTime) + " ms, before --from " +
+                   std::to_string(options.from) + " ms: no frame was written";
+        return "no frame was written: none of the frames at " + std::to_string(options.fps) +
+               " a second falls from --from to before --to";
+    }
     switch (r.stop) {
     case Stop::Exhausted:
         return "the timeline ran out at " + std::to_string(r.lastTime) +
@@ -94,6 +111,7 @@ static int capture(const CaptureOptions& options) {
     ShowInfo show;
     std::string error;
     if (!readShow(options.dir, options.width, options.height, show, error)) return failWith(error);
+    protectShowFiles();
     const bool untilEnd = !options.to && options.output != Output::Shot;
     if (untilEnd && !show.endTime)
         return failWith("the show never ends (no \"end\" in its timeline); give --to to say where to stop");
@@ -123,21 +141,23 @@ static int capture(const CaptureOptions& options) {
     const CaptureResult result = runCapture(plan, writer, progress);
     progress.finish();
 
-    // Every frame handed over is written and the output completed, also
-    // when the capture stops for an error.
-    std::string writeError, finishError;
-    const bool written = writer.close(writeError);
-    const bool finished = sink->finish(finishError);
+    // Every frame handed over is written, also when the capture stops for
+    // an error; the output is completed (moved into place) only without one.
+    std::string message = stopMessage(result, options);
+    std::string writeError;
+    if (!writer.close(writeError) && message.empty()) message = writeError;
+    if (message.empty()) {
+        std::string finishError;
+        if (!sink->finish(finishError)) message = finishError;
+    }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (options.stats) printStats(result, writer, *sink, seconds, threads);
-    const std::string message = stopMessage(result, options);
     if (!message.empty()) return failWith(message);
-    if (!written) return failWith(writeError);
-    if (!finished) return failWith(finishError);
     return 0;
 }
 
 int main(int argc, char** argv) {
+    guardOutputs();  // before any thread starts
     CaptureOptions options;
     std::string error;
     switch (parseOptions(argc, argv, options, error)) {

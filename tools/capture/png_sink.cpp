@@ -7,7 +7,27 @@
 #include <cstring>
 
 #include "png_write.h"
-#include "writable.h"
+#include "staged_file.h"
+
+// Whether path can be written, tried by making its temporary file.
+static bool checkWritable(const std::string& path, std::string& error) {
+    StagedFile probe(path);
+    return probe.create(error);
+}
+
+// The picture appears under path complete, or not at all.
+static bool writePngFile(const std::string& path, const Frame& frame, std::string& error) {
+    StagedFile file(path);
+    if (!file.create(error)) return false;
+    const int fd = file.fd();
+    file.fd() = -1;  // writePng closes it
+    std::string why;
+    if (!writePng(fd, frame, why)) {
+        error = "cannot write " + path + ": " + why;
+        return false;
+    }
+    return file.commit(error);
+}
 
 std::string PngFramesSink::framePath(const std::string& dir, int64_t index) {
     char name[32];
@@ -29,14 +49,14 @@ bool PngFramesSink::open(std::string& error) {
 }
 
 bool PngFramesSink::write(const Frame& frame, std::string& error) {
-    return writePng(framePath(dir_, frame.index), frame, error);
+    return writePngFile(framePath(dir_, frame.index), frame, error);
 }
 
 bool PngShotSink::open(std::string& error) { return checkWritable(path_, error); }
 
 bool PngShotSink::write(const Frame& frame, std::string& error) {
     written_ = true;
-    return writePng(path_, frame, error);
+    return writePngFile(path_, frame, error);
 }
 
 bool PngShotSink::finish(std::string& error) {

@@ -1,6 +1,7 @@
 #include "png_write.h"
 
 #include <png.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csetjmp>
@@ -45,26 +46,26 @@ static bool encode(std::FILE* file, const Frame& frame, std::vector<png_bytep>& 
     return true;
 }
 
-bool writePng(const std::string& path, const Frame& frame, std::string& error) {
-    if (frame.width <= 0 || frame.height <= 0 ||
-        frame.rgba.size() < size_t(frame.width) * size_t(frame.height) * 4) {
-        error = "empty frame";
+bool writePng(int fd, const Frame& frame, std::string& error) {
+    std::FILE* file = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
+    if (!file) {
+        error = std::strerror(errno);
+        if (fd >= 0) ::close(fd);
         return false;
     }
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
+    if (frame.width <= 0 || frame.height <= 0 ||
+        frame.rgba.size() < size_t(frame.width) * size_t(frame.height) * 4) {
+        std::fclose(file);
+        error = "empty frame";
         return false;
     }
     // Rows top first; GL gave them bottom first.
     std::vector<png_bytep> rows(size_t(frame.height));
     for (int y = 0; y < frame.height; y++) rows[size_t(y)] = const_cast<png_bytep>(frame.topRow(y));
-    std::string encodeError;
-    bool ok = encode(file, frame, rows, encodeError);
+    bool ok = encode(file, frame, rows, error);
     if (std::fclose(file) != 0 && ok) {
-        encodeError = std::strerror(errno);
+        error = std::strerror(errno);
         ok = false;
     }
-    if (!ok) error = "cannot write " + path + ": " + encodeError;
     return ok;
 }

@@ -6,5 +6,6 @@
 #include "frame.h"
 
 // RGB, 8 bits a channel, no time stamp or other chunk that would change from
-// run to run: the same frame always gives the same bytes.
-bool writePng(const std::string& path, const Frame& frame, std::string& error);
+// run to run: the same frame always gives the same bytes. Writes to the open
+// file fd and closes it; error says what failed.
+bool writePng(int fd, const Frame& frame, std::string& error);

@@ -50,15 +50,10 @@ bool readShow(const std::string& dir, int width, int height, ShowInfo& show, std
         error = "cannot enter " + dir + ": " + std::strerror(errno);
         return false;
     }
-    std::FILE* file = std::fopen(kScriptPath, "r");
-    if (!file) {
-        error = "cannot open " + dir + "/" + kScriptPath + ": " + std::strerror(errno);
-        return false;
-    }
-    std::fclose(file);
     einit.defaults();
-    if (!script.init(kScriptPath)) {
-        error = "cannot read " + dir + "/" + kScriptPath;
+    std::string why;
+    if (!script.init(kScriptPath, &why)) {
+        error = "cannot open " + dir + "/" + kScriptPath + ": " + why;
         return false;
     }
     // The requested size is the render size, so images are placed for it.

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "writable.h"
+#include "staged_file.h"
 
 extern char** environ;
 
@@ -45,10 +45,33 @@ static pid_t spawn(const std::vector<std::string>& args, int inFd, int outFd) {
     if (inFd >= 0) posix_spawn_file_actions_adddup2(&actions, inFd, 0);
     else posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     if (outFd >= 0) posix_spawn_file_actions_adddup2(&actions, outFd, 1);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    // The signals this process leaves to its guard thread are not blocked in the child.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+    pid_t pid = startChild([&] {
+        pid_t child = -1;
+        return posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), environ) == 0 ? child : -1;
+    });
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return pid;
+}
+
+// Waits for a child of spawn(); its status, and its processor time when asked.
+static bool waitChild(pid_t pid, int& status, double* seconds = nullptr) {
+    struct rusage usage {};
+    pid_t waited;
+    do waited = ::wait4(pid, &status, 0, &usage);
+    while (waited < 0 && errno == EINTR);
+    childEnded(pid);
+    if (seconds)
+        *seconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                   double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return waited == pid;
 }
 
 bool hasAudioStream(const std::string& path) {
@@ -67,8 +90,7 @@ bool hasAudioStream(const std::string& path) {
         if (n > 0) out.append(buf, size_t(n));
     ::close(fds[0]);
     int status = 0;
-    if (pid > 0) ::waitpid(pid, &status, 0);
-    return pid > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0 && !out.empty();
+    return pid > 0 && waitChild(pid, status) && WIFEXITED(status) && WEXITSTATUS(status) == 0 && !out.empty();
 }
 
 // Containers of the usual players: they want 4:2:0 chroma, which ffmpeg
@@ -82,7 +104,7 @@ static bool commonContainer(const std::string& path) {
     return false;
 }
 
-std::vector<std::string> VideoSink::command(const VideoSettings& s) {
+std::vector<std::string> VideoSink::command(const VideoSettings& s, const std::string& output) {
     std::vector<std::string> args = {findOnPath("ffmpeg"), "-hide_banner", "-nostats", "-loglevel", "error", "-y",
                                      "-f", "rawvideo", "-pix_fmt", "rgb0",
                                      "-s", std::to_string(s.width) + "x" + std::to_string(s.height),
@@ -105,22 +127,28 @@ std::vector<std::string> VideoSink::command(const VideoSettings& s) {
     // x264's veryfast preset takes half the processor time of its default
     // for a slightly larger file; the encoder shares the cores with Mesa.
     if (commonContainer(s.path)) args.insert(args.end(), {"-pix_fmt", "yuv420p", "-preset", "veryfast"});
-    args.push_back("file:" + s.path);
+    args.push_back("file:" + output);
     return args;
 }
 
+VideoSink::VideoSink(VideoSettings settings) : settings_(std::move(settings)), output_(settings_.path) {}
+
 VideoSink::~VideoSink() {
+    // ffmpeg ends before its unfinished file is removed.
     if (pipe_ >= 0) ::close(pipe_);
-    if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
+    int status;
+    if (pid_ > 0) waitChild(pid_, status);
 }
 
 bool VideoSink::open(std::string& error) {
-    const std::vector<std::string> args = command(settings_);
-    if (args[0].empty()) {
+    if (findOnPath("ffmpeg").empty()) {
         error = "ffmpeg not found on PATH; --video needs it (Debian package ffmpeg)";
         return false;
     }
-    if (!checkWritable(settings_.path, error)) return false;
+    if (!output_.create(error)) return false;
+    ::close(output_.fd());  // ffmpeg writes the file by its name
+    output_.fd() = -1;
+    const std::vector<std::string> args = command(settings_, output_.writePath());
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         error = std::string("cannot make a pipe: ") + std::strerror(errno);
@@ -153,26 +181,16 @@ bool VideoSink::write(const Frame& frame, std::string& error) {
     return true;
 }
 
-bool VideoSink::waitEncoder(std::string& error) {
-    int status = 0;
-    struct rusage usage {};
-    pid_t waited;
-    do waited = ::wait4(pid_, &status, 0, &usage);
-    while (waited < 0 && errno == EINTR);
-    pid_ = -1;
-    encoderSeconds_ = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                      double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    if (waited < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        error = "ffmpeg failed writing " + settings_.path;
-        return false;
-    }
-    return true;
-}
-
 bool VideoSink::finish(std::string& error) {
     // Closing the pipe is ffmpeg's end of input: it then completes the file.
     if (pipe_ >= 0) ::close(pipe_);
     pipe_ = -1;
-    if (pid_ <= 0) return true;
-    return waitEncoder(error);
+    int status = 0;
+    const bool waited = pid_ > 0 && waitChild(pid_, status, &encoderSeconds_);
+    pid_ = -1;
+    if (!waited || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        error = "ffmpeg failed writing " + settings_.path;
+        return false;
+    }
+    return output_.commit(error);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "frame.h"
+#include "staged_file.h"
 
 struct VideoSettings {
     std::string path;           // the video file; its extension picks the container
@@ -19,7 +20,7 @@ struct VideoSettings {
 
 class VideoSink : public FrameSink {
 public:
-    explicit VideoSink(VideoSettings settings) : settings_(std::move(settings)) {}
+    explicit VideoSink(VideoSettings settings);
     ~VideoSink() override;
     bool open(std::string& error) override;
     bool write(const Frame& frame, std::string& error) override;
@@ -27,13 +28,12 @@ public:
     // ffmpeg's processor time once finish() has waited for it, seconds.
     double encoderSeconds() const { return encoderSeconds_; }
 
-    // The ffmpeg arguments for these settings, the program name first.
-    static std::vector<std::string> command(const VideoSettings& settings);
+    // The ffmpeg arguments for these settings, writing to output, the program name first.
+    static std::vector<std::string> command(const VideoSettings& settings, const std::string& output);
 
 private:
-    bool waitEncoder(std::string& error);
-
     VideoSettings settings_;
+    StagedFile output_;  // the video until it is complete
     pid_t pid_ = -1;
     int pipe_ = -1;
     double encoderSeconds_ = 0;

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <cstddef>  // Required for: offsetof
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 
 #include "script/preprocess.h"
+#include "script/readfile.h"
 #include "script/words.h"
 #include "shell/engine.h"
 #include "shell/init.h"
@@ -44,21 +44,6 @@ private:
 struct ShowEnded {};
 
 void throwShowEnded() { throw ShowEnded{}; }
-
-bool readBytes(const char* path, std::string& bytes, std::string& error) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) {
-        error = std::strerror(errno);
-        return false;
-    }
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    const bool failed = std::ferror(f);
-    if (failed) error = std::strerror(errno);
-    std::fclose(f);
-    return !failed;
-}
 
 std::vector<std::string> wordsAfter(const std::string& text, size_t pos) {
     std::vector<std::string> words;
@@ -174,7 +159,7 @@ void parseStatements(LoadedShow& show) {
 
 bool loadShow(LoadedShow& show, std::string& error) {
     std::string bytes;
-    if (!readBytes(kScriptPath, bytes, error)) return false;
+    if (!readPlainFile(kScriptPath, bytes, error)) return false;
     show.physical = splitLines(bytes);
 
     QuietStderr quiet;
@@ -186,10 +171,7 @@ bool loadShow(LoadedShow& show, std::string& error) {
     for (const auto& entry : pre.defines) show.definitionNames.push_back(entry.first);
 
     einit.defaults();
-    if (!script.init(kScriptPath)) {
-        error = std::strerror(errno);
-        return false;
-    }
+    if (!script.init(kScriptPath, &error)) return false;
     show.syncLists = script.syncLists;
     show.runawayLines = script.runawayLines;
     parseStatements(show);
