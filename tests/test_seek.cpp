@@ -266,6 +266,7 @@ TEST_F(SeekTest, ReloadTakesTheEditedScriptBackToTheSameTimeAndKeepsTheRenderSiz
     // A script that cannot be read leaves the show where it was.
     std::remove((show.data() + "/script.txt").c_str());
     EXPECT_EQ(playhead.reload(0), CPlayhead::Stop::Unreadable);
+    EXPECT_FALSE(playhead.error().empty());
     EXPECT_EQ(playhead.seekFrame(1), CPlayhead::Stop::Unreadable);
     EXPECT_EQ(playhead.frame(), firstFrameAt(2000, 60));
     expectState(reloaded, "after a failed reload");

@@ -68,9 +68,10 @@ void CPlayhead::start(const std::string& path, int fps) {
 bool CPlayhead::rewind() {
     CScript fresh;
     const CInit configuration = einit;
-    const bool read = fresh.init(path_.c_str());
+    const bool read = fresh.init(path_.c_str(), &error_);
     einit = configuration;
     if (!read) return false;
+    error_.clear();
     script = std::move(fresh);
     scene1 = CBezier{};
     timer.elapsed = 0;

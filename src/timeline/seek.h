@@ -63,6 +63,8 @@ public:
     int32_t time() const { return static_cast<int32_t>(frameTime(frame_, fps_)); }
     int fps() const { return fps_; }
     bool ended() const { return ended_; }
+    // Why the script could not be read again, after Stop::Unreadable.
+    const std::string& error() const { return error_; }
 
 private:
     bool rewind();
@@ -71,6 +73,7 @@ private:
     void passQuietFrames(int64_t first, int64_t last);
 
     std::string path_;
+    std::string error_;
     int fps_ = 60;
     int64_t frame_ = 0;
     bool ended_ = false;
