@@ -142,6 +142,28 @@ TEST_F(ComposeImageTest, MissingImageUsesTheBoundTextureAndItsOwnSize) {
     EXPECT_TRUE(colorNear(pixel(317, 237), kBlack));
 }
 
+// Object and mask are GL names as numbers, and an animation passes through
+// every name between its ends: those that are no texture draw the quad plain,
+// as an empty texture would, and GL is not made to create one for each.
+TEST_F(ComposeImageTest, NamesThatAreNoTextureDrawPlainAndCreateNone) {
+    const GLuint red = solidTexture(255, 0, 0);
+    CScene s = imageScene(red, 64, 64);
+    s.objectStart = 123456;
+    s.maskOn = true;
+    s.maskStart = 654321;
+    script.scenes.push_back(s);
+    effect.compose();
+    EXPECT_TRUE(colorNear(pixel(32, 32), kWhite));
+    EXPECT_FALSE(glIsTexture(123456));
+    EXPECT_FALSE(glIsTexture(654321));
+    // A loaded texture under a mask that is none still shows.
+    script.scenes[0].objectStart = static_cast<int32_t>(red);
+    script.scenes[0].blendDst = GL_ZERO;
+    effect.compose();
+    EXPECT_TRUE(colorNear(pixel(32, 32), kRed));
+    EXPECT_FALSE(glIsTexture(654321));
+}
+
 TEST_F(ComposeImageTest, LaterScenesCoverEarlierOnes) {
     CScene high = imageScene(solidTexture(255, 0, 0), 64, 64);
     high.track = 3;

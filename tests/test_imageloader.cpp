@@ -1,11 +1,15 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "assets/imageloader.h"
+#include "assets/jpegdecode.h"
 #include "assets/mipmaps.h"
 #include "support/jpeg_files.h"
 #include "support/offscreen.h"
@@ -283,6 +287,72 @@ TEST_F(TextureTest, PicturesBeyondSixteenBitSidesAreRefused) {
     ASSERT_EQ(loadTexture(path("widest.jpg"), true, false), TextureLoad::Loaded);
     EXPECT_EQ(getTexture(0, 1), 32767);
     EXPECT_EQ(getTexture(0, 2), 2);
+}
+
+// A header may claim any size up to 65535 in a side for a file of a few
+// hundred bytes. One of 23171 x 23171 (over 2^29 pixels) made GLU's mipmap
+// builder overflow and crash: libjpeg now decodes it at 2/8, within the
+// largest texture, and the record keeps the picture's own size.
+TEST_F(TextureTest, APictureLargerThanATextureIsDecodedSmaller) {
+    ASSERT_TRUE(writeClaimedSizeJpeg(show.data() + "/huge.jpg", 23171, 23171));
+    ASSERT_LT(readFile(show.data() + "/huge.jpg").size(), 1000u);
+    ASSERT_EQ(loadTexture(path("huge.jpg"), true, false), TextureLoad::Loaded);
+    EXPECT_EQ(getTexture(0, 1), 23171);
+    EXPECT_EQ(getTexture(0, 2), 23171);
+    const Level level = levelZero(0);
+    EXPECT_EQ(level.width, 4096);  // 5793 x 5793 decoded, the nearest power of two in GL
+    EXPECT_EQ(level.height, 4096);
+    EXPECT_EQ(boundTexture(), 0);
+
+    // Against a smaller largest side, as a context with smaller textures has.
+    ASSERT_TRUE(convertTo(show.data() + "/wide.jpg", "-size 4000x100 xc:#2040ff"));
+    std::FILE* file = std::fopen(path("wide.jpg").c_str(), "rb");
+    ASSERT_TRUE(file);
+    tImageJPG image;
+    std::string error;
+    const bool decoded = decodeJPEGStream(file, JpegPixels::Rgb, image, error, 1000);
+    std::fclose(file);
+    ASSERT_TRUE(decoded) << error;
+    EXPECT_EQ(image.sizeX, 1000);  // 2/8
+    EXPECT_EQ(image.sizeY, 25);
+    EXPECT_EQ(image.pictureX, 4000);
+    EXPECT_EQ(image.pictureY, 100);
+    EXPECT_TRUE(colorNear(decodedAt(image, 500, 12), {32, 64, 255}, 6));
+}
+
+// Loads path in a context of its own with the address space limited to what
+// the process holds plus room for the decoded pixels (and a little more), not
+// for the mipmap levels as well; exits 0 when the load failed cleanly.
+[[noreturn]] static void loadWithRoomFor(const std::string& path, long pixelKb) {
+    OffscreenContext context;
+    if (!context.create(16, 16)) _exit(3);
+    long vmKb = 0;
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    char line[256];
+    while (status && std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmSize: %ld", &vmKb) == 1) break;
+    if (status) std::fclose(status);
+    const rlim_t limit = rlim_t(vmKb + pixelKb + 12 * 1024) * 1024;
+    const rlimit cap{limit, limit};
+    if (vmKb == 0 || setrlimit(RLIMIT_AS, &cap) != 0) _exit(4);
+    std::string error;
+    const TextureLoad load = loadTexture(path, true, false, &error);
+    std::fprintf(stderr, "%s\n", error.c_str());
+    _exit(load == TextureLoad::Corrupt && getTexture(0, 0) == -1 ? 0 : 5);
+}
+
+// The allocations after the decode (mipmap levels, GLU's, GL's) fail as the
+// decode's do: a message and no texture, never an uncaught bad_alloc.
+TEST(TextureUnderMemoryPressure, FailsWithAMessageInsteadOfAborting) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than a limit on it leaves";
+#else
+    ShowDir show;
+    // 4096 x 4096: 64 MB of decoded pixels, then 2 x 16 MB for the mipmap levels.
+    const std::string path = show.data() + "/big.jpg";
+    ASSERT_TRUE(cjpegTo(path, "", "-size 4096x4096 xc:#808080"));
+    EXPECT_EXIT(loadWithRoomFor(path, 64 * 1024), ::testing::ExitedWithCode(0), "not enough memory for the texture");
+#endif
 }
 
 TEST_F(TextureTest, AVanishedFileIsSkipped) {

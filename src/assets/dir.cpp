@@ -54,7 +54,8 @@ void CInit::dir() {
         if (kind == AssetKind::None) continue;
         if (kind == AssetKind::Texture) {
             std::string error;
-            if (loadTexture(path, true, false, &error) == TextureLoad::Corrupt) engine.fail(path + ": " + error);
+            const TextureLoad load = loadTexture(path, true, false, &error);
+            if (load != TextureLoad::Loaded && load != TextureLoad::Missing) engine.fail(path + ": " + error);
         } else if (kind == AssetKind::Model) {
             Load3DS(path);
         } else {

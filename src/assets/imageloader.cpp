@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>  // Required for: bad_alloc
 
 #include "assets/gfx.h"
 #include "assets/jpegdecode.h"
@@ -43,39 +44,84 @@ static void dropTextureName(GLuint id) {
     glDeleteTextures(1, &id);
 }
 
-TextureLoad loadTexture(const std::string& path, bool, bool, std::string* error) {
-    auto record = std::make_unique<tTexture>();
-    record->name = path.size() > kPrefixLength ? path.substr(kPrefixLength) : std::string();
-    const GLuint id = newTextureName();
+// The largest texture side the current context takes.
+static int largestTextureSide() {
+    GLint side = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
+    return side > 0 ? side : kLargestTextureSide;
+}
 
+// Uploads the decoded picture with its mipmaps to the bound texture; false
+// with the reason when memory ran out on the way, in GLU or in GL.
+static bool uploadMipmaps(const tImageJPG& image, std::string& error) {
+    // Errors that earlier calls left are not this upload's.
+    for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; i++) {
+    }
+    // Power-of-two pictures get GLU's levels from a faster halving; GLU rescales the rest.
+    if (!buildPowerOfTwoMipmaps(image.sizeX, image.sizeY, image.data.data())) {
+        const GLint failed =
+            gluBuild2DMipmaps(GL_TEXTURE_2D, 4, image.sizeX, image.sizeY, GL_RGBA, GL_UNSIGNED_BYTE, image.data.data());
+        if (failed) {
+            error = std::string("cannot build the texture: ") + reinterpret_cast<const char*>(gluErrorString(failed));
+            return false;
+        }
+    }
+    if (glGetError() == GL_OUT_OF_MEMORY) {
+        error = "not enough memory for the texture";
+        return false;
+    }
+    return true;
+}
+
+static TextureLoad loadInto(tTexture& record, const std::string& path, std::string& error) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
-        dropTextureName(id);
-        return TextureLoad::Missing;
+        // Gone since the scan listed it: as if it had never been there.
+        if (errno == ENOENT) return TextureLoad::Missing;
+        error = std::strerror(errno);
+        return TextureLoad::Unreadable;
     }
     // libjpeg writes the alpha byte of 255 itself, so the pixels go to GL as decoded.
     tImageJPG image;
-    std::string message;
-    const bool decoded = decodeJPEGStream(file, JpegPixels::Rgba, image, message);
+    const bool decoded = decodeJPEGStream(file, JpegPixels::Rgba, image, error, largestTextureSide());
     std::fclose(file);
-    if (!decoded) {
-        dropTextureName(id);
-        if (error) *error = message;
-        return TextureLoad::Corrupt;
-    }
+    if (!decoded) return TextureLoad::Corrupt;
 
-    record->id = id;
-    record->width = static_cast<int16_t>(image.sizeX);  // the decoder refuses anything wider than int16
-    record->height = static_cast<int16_t>(image.sizeY);
+    // The picture's own size, also when it was decoded smaller: images are placed by it.
+    record.width = static_cast<int16_t>(image.pictureX);  // the decoder refuses anything wider than int16
+    record.height = static_cast<int16_t>(image.pictureY);
     // Row 0 is the top row of the picture: texture coordinate t = 0 is its top edge.
-    // Power-of-two pictures get GLU's levels from a faster halving; GLU rescales the rest.
-    if (!buildPowerOfTwoMipmaps(image.sizeX, image.sizeY, image.data.data()))
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 4, image.sizeX, image.sizeY, GL_RGBA, GL_UNSIGNED_BYTE, image.data.data());
+    return uploadMipmaps(image, error) ? TextureLoad::Loaded : TextureLoad::Corrupt;
+}
 
-    record->next = gfx.textures;
-    gfx.textures = record.release();
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return TextureLoad::Loaded;
+TextureLoad loadTexture(const std::string& path, bool, bool, std::string* error) {
+    std::string message;
+    TextureLoad result = TextureLoad::Corrupt;
+    GLuint id = 0;
+    try {
+        auto record = std::make_unique<tTexture>();
+        record->name = path.size() > kPrefixLength ? path.substr(kPrefixLength) : std::string();
+        record->id = id = newTextureName();
+        result = loadInto(*record, path, message);
+        if (result == TextureLoad::Loaded) {
+            record->next = gfx.textures;
+            gfx.textures = record.release();
+        }
+    } catch (const std::bad_alloc&) {
+        message = "not enough memory for the texture";
+        result = TextureLoad::Corrupt;
+    }
+    if (result == TextureLoad::Loaded)
+        glBindTexture(GL_TEXTURE_2D, 0);
+    else
+        dropTextureName(id);
+    if (error && result != TextureLoad::Loaded) *error = message;
+    return result;
+}
+
+void bindTexture(int name) {
+    const GLuint id = name > 0 ? static_cast<GLuint>(name) : 0;
+    glBindTexture(GL_TEXTURE_2D, id && glIsTexture(id) ? id : 0);
 }
 
 int getTextureNum(const std::string& name) {

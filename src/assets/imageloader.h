@@ -16,9 +16,11 @@ struct tTexture {
 // A decoded picture: RGB rows, top row first.
 struct tImageJPG {
     int32_t rowSpan;
-    int32_t sizeX;
+    int32_t sizeX;  // as decoded: smaller than the picture when it is too large for a texture
     int32_t sizeY;
     std::vector<uint8_t> data;
+    int32_t pictureX;  // the picture's own size
+    int32_t pictureY;
 };
 
 // Decodes the JPEG file at path to 3-byte RGB pixels. On failure returns
@@ -26,13 +28,20 @@ struct tImageJPG {
 // file cannot be opened).
 bool decodeJPG(const char* path, tImageJPG& image, std::string& error);
 
-enum class TextureLoad { Loaded, Missing, Corrupt };
+enum class TextureLoad { Loaded, Missing, Unreadable, Corrupt };
 
 // Decodes path and uploads it as a mipmapped RGBA texture, filed at the front
 // of the texture table under path without its five-character prefix. A file
-// that cannot be opened is skipped (Missing); one that cannot be decoded adds
-// nothing and reports libjpeg's message in error (Corrupt).
+// that is not there (any more) is skipped (Missing). One that cannot be
+// opened (Unreadable), decoded or made a texture (Corrupt: memory ran out,
+// for one) adds nothing and says why in error.
 TextureLoad loadTexture(const std::string& path, bool, bool, std::string* error = nullptr);
+
+// Binds GL texture name to GL_TEXTURE_2D when it is a texture GL holds (in
+// the show, a loaded one); any other name, -1 included, binds 0, which
+// draws the same (an empty texture) where binding the name would make GL
+// create a new texture object for it, one for every name a scene reaches.
+void bindTexture(int name);
 
 // Index from the front of the first texture named name, or -1.
 int getTextureNum(const std::string& name);

@@ -4,7 +4,9 @@
 
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <csetjmp>
+#include <cstdint>
 #include <new>
 #include <vector>
 
@@ -45,6 +47,30 @@ static void chooseOutput(jpeg_decompress_struct& cinfo, JpegPixels pixels) {
         cinfo.out_color_space = JCS_CMYK;
     else
         cinfo.out_color_space = pixels == JpegPixels::Rgba ? JCS_EXT_RGBA : JCS_RGB;
+}
+
+// GLU rounds each side to a power of two, up by as much as 4/3, and holds
+// the picture at 8 bytes a pixel, counting the bytes in int: a picture of
+// more pixels than kLargestTexturePixels could overflow it.
+static bool outputFits(const jpeg_decompress_struct& cinfo, JDIMENSION side) {
+    return cinfo.output_width <= side && cinfo.output_height <= side &&
+           uint64_t(cinfo.output_width) * cinfo.output_height <= uint64_t(kLargestTexturePixels);
+}
+
+// A picture that fits is decoded as it is. A larger one is decoded by the
+// largest DCT scale of 7/8 ... 1/8 that fits: libjpeg then never makes the
+// pixels that GL could not hold anyway.
+static bool scaleToFit(jpeg_decompress_struct& cinfo, int largestSide) {
+    const JDIMENSION side = JDIMENSION(std::max(1, std::min(largestSide, kLargestTextureSide)));
+    jpeg_calc_output_dimensions(&cinfo);
+    if (outputFits(cinfo, side)) return true;
+    cinfo.scale_denom = 8;
+    for (unsigned eighths = 7; eighths >= 1; eighths--) {
+        cinfo.scale_num = eighths;
+        jpeg_calc_output_dimensions(&cinfo);
+        if (outputFits(cinfo, side)) return true;
+    }
+    return false;
 }
 
 static bool fail(JpegJob& job, const char* message) {
@@ -97,7 +123,7 @@ static bool readRows(JpegJob& job, const tImageJPG& image, JpegPixels pixels) {
     return true;
 }
 
-static bool decodeGuarded(JpegJob& job, std::FILE* file, JpegPixels pixels, tImageJPG& image) {
+static bool decodeGuarded(JpegJob& job, std::FILE* file, JpegPixels pixels, int largestSide, tImageJPG& image) {
     jpeg_decompress_struct& cinfo = job.cinfo;
     if (setjmp(job.err.jump)) return false;
     jpeg_create_decompress(&cinfo);
@@ -110,20 +136,28 @@ static bool decodeGuarded(JpegJob& job, std::FILE* file, JpegPixels pixels, tIma
         return false;
     }
     chooseOutput(cinfo, pixels);
+    if (!scaleToFit(cinfo, largestSide)) {
+        std::snprintf(job.err.message, sizeof job.err.message,
+                      "picture of %u x %u pixels is larger than a texture of %d in a side even at 1/8 of its size",
+                      cinfo.image_width, cinfo.image_height, std::min(largestSide, kLargestTextureSide));
+        return false;
+    }
     jpeg_start_decompress(&cinfo);
     const int expected = isInk(cinfo.jpeg_color_space) ? 4 : static_cast<int>(pixels);
     if (cinfo.output_components != expected) return fail(job, "unexpected number of colour components");
     if (!allocate(job, image, pixels) || !readRows(job, image, pixels)) return false;
     jpeg_finish_decompress(&cinfo);
+    image.pictureX = static_cast<int32_t>(cinfo.image_width);
+    image.pictureY = static_cast<int32_t>(cinfo.image_height);
     return true;
 }
 
-bool decodeJPEGStream(std::FILE* file, JpegPixels pixels, tImageJPG& image, std::string& error) {
+bool decodeJPEGStream(std::FILE* file, JpegPixels pixels, tImageJPG& image, std::string& error, int largestSide) {
     JpegJob job{};
     job.cinfo.err = jpeg_std_error(&job.err.pub);
     job.err.pub.error_exit = leaveDecode;
     job.err.pub.output_message = dropMessage;
-    const bool decoded = decodeGuarded(job, file, pixels, image);
+    const bool decoded = decodeGuarded(job, file, pixels, largestSide, image);
     // Safe in every state the decode can stop in, including before creation.
     jpeg_destroy_decompress(&job.cinfo);
     if (decoded) return true;

@@ -66,8 +66,11 @@ static void halve(const uint8_t* in, int width, int height, uint8_t* out) {
 
 bool buildPowerOfTwoMipmaps(int width, int height, const uint8_t* rgba) {
     if (!isPowerOfTwo(width) || !isPowerOfTwo(height) || !fitsAsItIs(width, height)) return false;
+    // Both level buffers, as large as level 1, before any upload: running out
+    // of memory leaves the texture as it was.
+    const size_t largest = static_cast<size_t>(width > 1 ? width / 2 : 1) * static_cast<size_t>(height > 1 ? height / 2 : 1) * 4;
+    std::vector<uint8_t> above(largest), level(largest);
     glTexImage2D(GL_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-    std::vector<uint8_t> above, level(static_cast<size_t>(width) * height);  // a quarter of level 0 and more
     const uint8_t* from = rgba;
     for (int lod = 1; width > 1 || height > 1; lod++) {
         const int w = width > 1 ? width / 2 : 1, h = height > 1 ? height / 2 : 1;

@@ -8,5 +8,6 @@
 // gluBuild2DMipmaps(GL_TEXTURE_2D, 4, ..., GL_RGBA, GL_UNSIGNED_BYTE, rgba)
 // makes, without GLU's generic per-component loops. Returns false and uploads
 // nothing when a side is not a power of two or GL cannot hold the picture
-// as it is: GLU then rescales it.
+// as it is: GLU then rescales it. Throws std::bad_alloc, having uploaded
+// nothing, when there is no memory for the levels.
 bool buildPowerOfTwoMipmaps(int width, int height, const uint8_t* rgba);

@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>  // Required for: fstat()
 
+#include <algorithm>  // Required for: max()
 #include <cstdio>   // Required for: fopen(), fread()
 #include <cstring>  // Required for: memcpy()
 
@@ -100,9 +101,18 @@ Elements elementsOf(const Bytes& in, const Chunk& c, size_t elementSize, Load3DS
     return e;
 }
 
+// Room for more elements at the end of v. Each chunk asks for its own count
+// only, so a file of many small chunks grows the array geometrically here, as
+// push_back would, instead of reallocating it for every chunk.
+template <typename T>
+void reserveMore(std::vector<T>& v, size_t more) {
+    const size_t wanted = v.size() + more;
+    if (wanted > v.capacity()) v.reserve(std::max(wanted, 2 * v.capacity()));
+}
+
 void readVertices(const Bytes& in, const Chunk& c, object_type& obj, Load3DSReport& report) {
     const Elements e = elementsOf(in, c, 12, report);
-    obj.vertices.reserve(obj.vertices.size() + e.count);
+    reserveMore(obj.vertices, e.count);
     for (size_t i = 0, pos = e.first; i < e.count; i++, pos += 12)
         obj.vertices.push_back({readFloat(in, pos), readFloat(in, pos + 4), readFloat(in, pos + 8)});
 }
@@ -111,7 +121,7 @@ void readVertices(const Bytes& in, const Chunk& c, object_type& obj, Load3DSRepo
 size_t readFaces(const Bytes& in, const Chunk& c, object_type& obj, Load3DSReport& report) {
     const Elements e = elementsOf(in, c, 8, report);
     obj.polygonCount = int32_t(e.count);
-    obj.polygons.reserve(obj.polygons.size() + e.count);
+    reserveMore(obj.polygons, e.count);
     // Indices are unsigned 16-bit: widen, never sign-extend. The flag word is dropped.
     size_t pos = e.first;
     for (size_t i = 0; i < e.count; i++, pos += 8)
@@ -123,7 +133,7 @@ size_t readFaces(const Bytes& in, const Chunk& c, object_type& obj, Load3DSRepor
 void readMapcoords(const Bytes& in, const Chunk& c, object_type& obj, Load3DSReport& report) {
     obj.hasMapcoords = true;
     const Elements e = elementsOf(in, c, 8, report);
-    obj.mapcoords.reserve(obj.mapcoords.size() + e.count);
+    reserveMore(obj.mapcoords, e.count);
     for (size_t i = 0, pos = e.first; i < e.count; i++, pos += 8)
         obj.mapcoords.push_back({readFloat(in, pos), readFloat(in, pos + 4)});
 }

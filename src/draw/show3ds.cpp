@@ -70,7 +70,7 @@ void Show3DS(int index, int texture) {
 
     glPushMatrix();
     const int name = modelTexture(*model, texture);
-    if (name != 0) glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(name));
+    if (name != 0) bindTexture(name);
     drawTriangles(*model);
     glPopMatrix();
 }

@@ -25,10 +25,11 @@ bool readPlainFile(const char* path, std::string& bytes, std::string& error) {
     struct stat st;
     const bool stated = ::fstat(fd, &st) == 0;
     if (!stated || !S_ISREG(st.st_mode)) {
-        if (!stated) error = std::strerror(errno);
-        else if (S_ISDIR(st.st_mode)) error = std::strerror(EISDIR);
-        else error = notPlain(st.st_mode);
+        // errno stays meaningful for callers that look at it, as after a failed read.
+        const int cause = stated ? (S_ISDIR(st.st_mode) ? EISDIR : EINVAL) : errno;
+        error = stated && !S_ISDIR(st.st_mode) ? notPlain(st.st_mode) : std::strerror(cause);
         ::close(fd);
+        errno = cause;
         return false;
     }
     char buffer[65536];

@@ -3,8 +3,26 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>  // Required for: EGL_PLATFORM_SURFACELESS_MESA
 
+#include <cstdint>
+
 static void setError(std::string* error, const char* what) {
     if (error) *error = std::string(what) + " (EGL error " + std::to_string(eglGetError()) + ")";
+}
+
+// The configuration's largest pbuffer. Mesa makes larger ones when asked,
+// and allocates them whole, so the limit is kept here, before any memory goes.
+static bool withinLimits(EGLDisplay display, EGLConfig config, int width, int height, std::string* error) {
+    EGLint maxWidth = 0, maxHeight = 0, maxPixels = 0;
+    eglGetConfigAttrib(display, config, EGL_MAX_PBUFFER_WIDTH, &maxWidth);
+    eglGetConfigAttrib(display, config, EGL_MAX_PBUFFER_HEIGHT, &maxHeight);
+    eglGetConfigAttrib(display, config, EGL_MAX_PBUFFER_PIXELS, &maxPixels);  // 0: no limit of its own
+    const bool fits = (maxWidth <= 0 || width <= maxWidth) && (maxHeight <= 0 || height <= maxHeight) &&
+                      (maxPixels <= 0 || int64_t(width) * height <= maxPixels);
+    if (!fits && error) {
+        *error = "the largest it takes is " + std::to_string(maxWidth) + "x" + std::to_string(maxHeight);
+        if (maxPixels > 0) *error += ", " + std::to_string(maxPixels) + " pixels in all";
+    }
+    return fits;
 }
 
 OffscreenContext::~OffscreenContext() { destroy(); }
@@ -32,6 +50,10 @@ bool OffscreenContext::create(int width, int height, std::string* error) {
     EGLint count = 0;
     if (!eglChooseConfig(display, configAttribs, &config, 1, &count) || count < 1) {
         setError(error, "no EGL configuration with an RGBA pbuffer and depth");
+        destroy();
+        return false;
+    }
+    if (!withinLimits(display, config, width, height, error)) {
         destroy();
         return false;
     }

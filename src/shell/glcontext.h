@@ -12,7 +12,8 @@ public:
     OffscreenContext& operator=(const OffscreenContext&) = delete;
 
     // Creates a width x height RGBA context with a depth buffer and makes it
-    // current. Returns false and fills error when that is not possible.
+    // current. Returns false and fills error when that is not possible,
+    // a size beyond the configuration's largest pbuffer included.
     bool create(int width, int height, std::string* error = nullptr);
     void destroy();
     int width() const { return width_; }

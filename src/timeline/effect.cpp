@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "assets/imageloader.h"  // Required for: bindTexture
 #include "draw/camera.h"
 #include "draw/rm_evil_bezier.h"
 #include "draw/show3ds.h"
@@ -127,11 +128,11 @@ static void imagePass(CScene& s) {
 
     const Rect r = imageRect(s);
     if (s.maskOn) {
-        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(s.maskCur));
+        bindTexture(s.maskCur);
         drawQuad(r);
     }
     // A missing image (-1) is drawn with whatever texture is bound.
-    if (s.objectCur >= 0) glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(s.objectCur));
+    if (s.objectCur >= 0) bindTexture(s.objectCur);
     drawQuad(r);
 
     glDisable(GL_BLEND);

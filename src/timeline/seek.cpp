@@ -1,9 +1,10 @@
 #include "timeline/seek.h"
 
-#include <GL/gl.h>  // Required for: the texture binding a seek hands on
+#include <GL/gl.h>  // Required for: reading the texture binding
 
 #include <algorithm>
 
+#include "assets/imageloader.h"  // Required for: bindTexture, as drawing binds
 #include "draw/rm_evil_bezier.h"  // Required for: scene1, reset with the script
 #include "script/script.h"
 #include "shell/engine.h"  // Required for: setQuitHandler, to catch "end"
@@ -153,7 +154,7 @@ CPlayhead::Stop CPlayhead::seekFrame(int64_t k, bool untilParsed) {
     }
     // The clock of the last frame passed, as composing it would leave it.
     if (!ended_) timer.elapsed = frame_ > 0 ? int32_t(frameTime(frame_ - 1, fps_)) : 0;
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound_));
+    bindTexture(bound_);
     return stop;
 }
 

@@ -8,12 +8,13 @@
 
 // What the checker prints goes to a scratch directory, never into the show
 // (which may be one of the examples in the source tree).
-CheckRun runCheck(const std::string& dir, const std::string& arguments) {
+CheckRun runCheck(const std::string& dir, const std::string& arguments, const std::string& runner) {
     const ShowDir scratch;
     const std::string out = scratch.path() + "/check.out", err = scratch.path() + "/check.err";
     CheckRun run;
     // Bounded: a checker that hangs fails the test with status 124.
-    run.status = runCommand("timeout 60 " + std::string(KORVANE_CHECK) + " '" + dir + "' " + arguments + " > '" + out + "' 2> '" + err + "'");
+    run.status = runCommand("timeout 60 " + runner + (runner.empty() ? "" : " ") + KORVANE_CHECK + " '" + dir + "' " +
+                            arguments + " > '" + out + "' 2> '" + err + "'");
     std::istringstream text(readFile(out));
     for (std::string line; std::getline(text, line);) run.lines.push_back(line);
     run.errors = readFile(err);

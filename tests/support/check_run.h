@@ -10,8 +10,9 @@ struct CheckRun {
     std::string errors;              // standard error
 };
 
-// Runs the checker on dir with extra arguments (already quoted as needed).
-CheckRun runCheck(const std::string& dir, const std::string& arguments = {});
+// Runs the checker on dir with extra arguments (already quoted as needed),
+// under the command words of runner when given (for example setpriv ... --).
+CheckRun runCheck(const std::string& dir, const std::string& arguments = {}, const std::string& runner = {});
 
 // The lines that start with prefix, e.g. "script.txt:7: warning: ".
 std::vector<std::string> linesStartingWith(const CheckRun& run, const std::string& prefix);

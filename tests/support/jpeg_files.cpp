@@ -42,6 +42,28 @@ bool writeYcckJpeg(const std::string& out, int width, int height, const uint8_t 
     return std::fclose(file) == 0;
 }
 
+bool writeClaimedSizeJpeg(const std::string& out, int width, int height) {
+    if (!convertTo(out, "-size 16x16 gradient:red-blue -quality 90")) return false;
+    std::string bytes = readFile(out);
+    // Walk the markers to the first frame header (SOF0 ... SOF2): length, precision, height, width.
+    for (size_t pos = 2; pos + 9 <= bytes.size() && uint8_t(bytes[pos]) == 0xFF;) {
+        const uint8_t marker = uint8_t(bytes[pos + 1]);
+        if (marker >= 0xC0 && marker <= 0xC2) {
+            const int sides[2] = {height, width};
+            for (int i = 0; i < 2; i++) {
+                bytes[pos + 5 + 2 * i] = char(sides[i] >> 8);
+                bytes[pos + 6 + 2 * i] = char(sides[i] & 0xFF);
+            }
+            std::FILE* file = std::fopen(out.c_str(), "wb");
+            if (!file) return false;
+            const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+            return std::fclose(file) == 0 && written;
+        }
+        pos += 2 + (size_t(uint8_t(bytes[pos + 2])) << 8 | uint8_t(bytes[pos + 3]));
+    }
+    return false;
+}
+
 void clearTextureTable() {
     while (tTexture* t = gfx.textures) {
         gfx.textures = t->next;

@@ -4,11 +4,13 @@
 #include <SDL/SDL_mixer.h>  // Required for: Mix_GetError
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
-#include <cstring>  // Required for: strnlen
+#include <cstring>  // Required for: strnlen, strerror
 #include <string>
 
 #include "assets/imageloader.h"
+#include "assets/jpegdecode.h"  // Required for: kLargestTextureSide
 #include "assets/objectloader.h"
 #include "checks.h"
 #include "mp3_sniff.h"
@@ -19,11 +21,31 @@ namespace {
 
 std::string pathOf(const std::string& name) { return std::string(kDataPrefix) + name; }
 
+std::string pixels(int width, int height) { return std::to_string(width) + " x " + std::to_string(height); }
+
 void checkImage(const DataFile& f, Findings& findings) {
+    const std::string path = pathOf(f.name);
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        std::fclose(file);
+    } else {
+        findings.add(f.name, 0, Severity::Error,
+                     std::string("cannot be read (") + std::strerror(errno) + "); the player stops at start-up");
+        return;
+    }
     tImageJPG image;
     std::string error;
-    if (!decodeJPG(pathOf(f.name).c_str(), image, error))
+    if (!decodeJPG(path.c_str(), image, error)) {
         findings.add(f.name, 0, Severity::Error, "cannot be decoded (" + error + "); the player stops at start-up");
+        return;
+    }
+    // The decoder scales as the player's does, for the largest texture any driver gives it.
+    if (image.sizeX != image.pictureX || image.sizeY != image.pictureY)
+        findings.add(f.name, 0, Severity::Warning,
+                     "picture of " + pixels(image.pictureX, image.pictureY) + " pixels is more than a texture holds (" +
+                         std::to_string(kLargestTextureSide) + " in a side, " +
+                         std::to_string(kLargestTexturePixels >> 20) + " megapixels); the player loads it at " +
+                         pixels(image.sizeX, image.sizeY) +
+                         " (less where the graphics driver's textures are smaller)");
 }
 
 std::string textureHint(const DataIndex& data, const std::string& name) {
