@@ -29,6 +29,10 @@ int64_t firstFrameAt(int64_t t, int fps);
 // of its group before "end" parsed), ended() is true and frame() is that
 // frame. To show the last frame before the end, seekFrame(frame() - 1) and
 // compose().
+//
+// A preview plays with compose() (one frame, then present it), jumps with
+// seek() or seekFrame() in either direction, and follows an edited script
+// with reload(time()).
 class CPlayhead {
 public:
     enum class Stop {
