@@ -11,11 +11,15 @@ packages=(
   libjpeg62-turbo-dev libsdl-mixer1.2-dev
   # korvane-capture: PNG frames, and videos through ffmpeg (ffprobe comes with it)
   libpng-dev ffmpeg
+  # korvane-preview: the overlay's text
+  libsdl-ttf2.0-dev fonts-dejavu-core
   # korvane-preview: decoding its music (MP3, Ogg Vorbis, and XM and IT through libopenmpt)
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   # tests: framework, X server and window tools, programs that make test files
   googletest libgtest-dev xvfb xdotool x11-apps x11-utils imagemagick libjpeg-turbo-progs libx11-dev
   sox libsox-fmt-base libsox-fmt-mp3 assimp-testmodels assimp-utils
+  # real models of several meshes, from a game
+  gl-117-data
   # the checker's tests: xmllint reads its timeline SVG
   libxml2-utils
   # fuzz/run.sh: clang and its libFuzzer runtime

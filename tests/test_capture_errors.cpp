@@ -29,6 +29,23 @@ TEST(CaptureErrors, HelpPrintsUsage) {
     EXPECT_NE(run.output.find("--video FILE"), std::string::npos);
 }
 
+// A time under 100 without a point is milliseconds: the help and a warning
+// say so, and nothing else is warned about.
+TEST(CaptureErrors, ShortTimesWithoutAPointAreMilliseconds) {
+    EXPECT_NE(runCapture({"--help"}).output.find("--shot 5 is the frame at 5 ms"), std::string::npos);
+    ShowDir show;
+    show.writeScript(kEndingShow);
+    const std::string png = show.path() + "/shot.png";
+    ToolRun run = runCapture({"--dir", show.path(), "--shot", "5", "--out", png});
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_NE(run.errors.find("korvane-capture: warning: --shot 5 is 5 ms; write 5.0 for 5 seconds"), std::string::npos)
+        << run.errors;
+    for (const char* quiet : {"0", "100", "0.05"}) {
+        run = runCapture({"--dir", show.path(), "--shot", quiet, "--out", png});
+        EXPECT_EQ(run.errors.find("warning"), std::string::npos) << quiet << ": " << run.errors;
+    }
+}
+
 TEST(CaptureErrors, MissingScript) {
     ShowDir show;  // data/ but no script.txt
     expectFailure(runCapture({"--dir", show.path(), "--null"}),

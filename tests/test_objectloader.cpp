@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "support/model_fixture.h"
+#include "support/real_models.h"
 #include "shapes3ds.h"
 
 using ObjectLoader = ModelLoaderTest;
@@ -124,20 +125,46 @@ TEST_F(ObjectLoader, IndicesAreUnsignedSixteenBit) {
     EXPECT_EQ(report.mapcoordsMissing, 0);
 }
 
-TEST_F(ObjectLoader, SeveralMeshesAppendAndTheLastFaceCountWins) {
+TEST_F(ObjectLoader, SeveralMeshesAreDrawnWhole) {
     Mesh3DS a = boxMesh("first");
     Mesh3DS b = boxMesh("second", 3.0f);
     b.faces.resize(5);
-    const object_type* o = load("two.3ds", file3DS({a, b}));
-    EXPECT_EQ(o->vertices.size(), 16u);
-    EXPECT_EQ(o->polygons.size(), 17u);
-    EXPECT_EQ(o->mapcoords.size(), 16u);
-    EXPECT_EQ(o->polygonCount, 5);
-    EXPECT_STREQ(o->objectName, "second");
-    // The second mesh's vertices follow the first's; its indices stay its own.
+    Mesh3DS bare = boxMesh("bare", 5.0f);
+    bare.mapcoords.clear();
+    Mesh3DS c = boxMesh("third", 7.0f);
+    const object_type* o = load("four.3ds", file3DS({a, b, bare, c}, "HULL.JPG"));
+    EXPECT_EQ(report.meshes, 4);
+    EXPECT_EQ(o->vertices.size(), 32u);
+    EXPECT_EQ(o->polygons.size(), 41u);
+    // Every face is drawn, and each mesh's indices name its own vertices.
+    EXPECT_EQ(o->polygonCount, 41);
     EXPECT_EQ(o->vertices[8].x, -1.5f);
-    EXPECT_EQ(o->polygons[12].a, b.faces[0].a);
-    EXPECT_EQ(o->polygons[16].c, b.faces[4].c);
+    EXPECT_EQ(o->polygons[12].a, b.faces[0].a + 8);
+    EXPECT_EQ(o->polygons[16].c, b.faces[4].c + 8);
+    EXPECT_EQ(o->polygons[17].b, bare.faces[0].b + 16);
+    EXPECT_EQ(o->polygons[40].c, c.faces[11].c + 24);
+    // One mapping coordinate per vertex: the bare mesh's are (0, 0), so the
+    // last mesh's stay on its own vertices.
+    ASSERT_EQ(o->mapcoords.size(), 32u);
+    EXPECT_TRUE(o->hasMapcoords);
+    for (size_t i = 16; i < 24; i++) {
+        EXPECT_EQ(o->mapcoords[i].u, 0.0f) << i;
+        EXPECT_EQ(o->mapcoords[i].v, 0.0f) << i;
+    }
+    for (size_t i = 0; i < 8; i++) {
+        EXPECT_EQ(o->mapcoords[24 + i].u, c.mapcoords[i].u) << i;
+        EXPECT_EQ(o->mapcoords[24 + i].v, c.mapcoords[i].v) << i;
+    }
+    // The names are the last ones read.
+    EXPECT_STREQ(o->objectName, "third");
+    EXPECT_STREQ(o->textureName, "HULL.JPG");
+    EXPECT_TRUE(cleanReport(report));
+
+    // A last mesh without coordinates gets (0, 0) too.
+    const object_type* p = load("two.3ds", file3DS({a, bare}));
+    ASSERT_EQ(p->mapcoords.size(), 16u);
+    EXPECT_EQ(p->mapcoords[15].u, 0.0f);
+    EXPECT_EQ(report.mapcoordsMissing, 0);
 }
 
 TEST_F(ObjectLoader, NoFaceChunkMeansNothingToDraw) {
@@ -169,15 +196,22 @@ TEST_F(ObjectLoader, ReportCountsWhatDrawingMustWorkAround) {
     EXPECT_EQ(report.indicesOutOfRange, 1);  // the triangle naming vertex 9
     EXPECT_EQ(report.mapcoordsMissing, 3);   // vertex 2 twice and vertex 3, in drawn triangles
 
-    // Only the first polygonCount triangles are drawn: the first mesh's
-    // triangles past that count are not reported.
+    // With a second mesh every triangle is drawn, the second mesh's faces
+    // name its own vertices, and the first mesh's missing coordinates are
+    // (0, 0) so the second's line up with its vertices.
     clearModelTable();
     Mesh3DS small = m;
     small.faces = {{0, 1, 1}};
     small.mapcoords = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    load("quad.3ds", file3DS({m, small}));
-    EXPECT_EQ(getObject(0)->polygonCount, 1);
-    EXPECT_EQ(report.indicesOutOfRange, 0);
+    const object_type* o = load("quad.3ds", file3DS({m, small}));
+    EXPECT_EQ(o->polygonCount, 4);
+    EXPECT_EQ(o->polygons[3].a, 4);
+    EXPECT_EQ(o->polygons[3].c, 5);
+    ASSERT_EQ(o->mapcoords.size(), 8u);
+    EXPECT_EQ(o->mapcoords[3].u, 0.0f);
+    EXPECT_EQ(o->mapcoords[6].u, 1.0f);
+    EXPECT_EQ(o->mapcoords[6].v, 1.0f);
+    EXPECT_EQ(report.indicesOutOfRange, 1);  // vertex 9 is past the 8 of both meshes
     EXPECT_EQ(report.mapcoordsMissing, 0);
 }
 
@@ -215,14 +249,19 @@ TEST_F(ObjectLoader, EmptyTableFindsNothing) {
 
 // Files made by other programs, from Debian's assimp-testmodels.
 
-static const char* kModelDir = "/usr/share/assimp/models/3DS";
+static const char* const kModelDir = kAssimpModelDir;
 
 // What a second, independent reading of a 3DS file finds: a recursive
 // descent that keeps every chunk inside its parent.
+struct TreeMesh {
+    size_t firstVertex, vertices, firstFace, faces;
+};
+
 struct TreeCounts {
     size_t vertices = 0, faces = 0, mapcoords = 0;
     int lastFaceCount = 0;
     std::string objectName, textureName;
+    std::vector<TreeMesh> meshes;
 };
 
 static unsigned u16at(const std::string& b, size_t p) {
@@ -235,7 +274,10 @@ static void countTree(const std::string& b, size_t pos, size_t end, TreeCounts& 
         const size_t len = u16at(b, pos + 2) | size_t(u16at(b, pos + 4)) << 16;
         if (len < 6 || pos + len > end) return;
         const size_t data = pos + 6, next = pos + len;
-        if (id == 0x4D4D || id == 0x3D3D || id == 0x4100 || id == 0xAFFF || id == 0xA200) {
+        if (id == 0x4100) {
+            t.meshes.push_back({t.vertices, 0, t.faces, 0});
+            countTree(b, data, next, t);
+        } else if (id == 0x4D4D || id == 0x3D3D || id == 0xAFFF || id == 0xA200) {
             countTree(b, data, next, t);
         } else if (id == 0x4000) {
             t.objectName = b.c_str() + data;
@@ -244,9 +286,11 @@ static void countTree(const std::string& b, size_t pos, size_t end, TreeCounts& 
             t.textureName = b.c_str() + data;
         } else if (id == 0x4110) {
             t.vertices += u16at(b, data);
+            if (!t.meshes.empty()) t.meshes.back().vertices += u16at(b, data);
         } else if (id == 0x4120) {
             t.lastFaceCount = int(u16at(b, data));
             t.faces += size_t(t.lastFaceCount);
+            if (!t.meshes.empty()) t.meshes.back().faces += size_t(t.lastFaceCount);
         } else if (id == 0x4140) {
             t.mapcoords += u16at(b, data);
         }
@@ -254,59 +298,92 @@ static void countTree(const std::string& b, size_t pos, size_t end, TreeCounts& 
     }
 }
 
-// The "Faces:" total that assimp's own reader gives, with no post-processing.
-static long assimpFaces(const std::string& path) {
-    const std::string command = "assimp info '" + path + "' -r 2>/dev/null";
-    FILE* p = popen(command.c_str(), "r");
-    if (!p) return -1;
-    long faces = -1;
-    char line[512];
-    while (fgets(line, sizeof line, p))
-        if (sscanf(line, " Faces: %ld", &faces) == 1) break;
-    while (fgets(line, sizeof line, p)) {
-    }
-    pclose(p);
-    return faces;
-}
-
-static std::vector<std::string> realModels() {
-    std::vector<std::string> files;
-    for (const auto& e : std::filesystem::directory_iterator(kModelDir)) {
-        std::string ext = e.path().extension().string();
-        for (char& c : ext) c = char(tolower(c));
-        if (ext == ".3ds") files.push_back(e.path().filename().string());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
+// Loads a real file and holds it against the tree reading and assimp: every
+// face drawn, each mesh's faces on its own vertices. Returns the tree.
+static TreeCounts expectAsTheTreeAndAssimpSay(const object_type* o, const Load3DSReport& report, const std::string& path) {
+    TreeCounts t;
+    const std::string bytes = readFile(path);
+    countTree(bytes, 0, bytes.size(), t);
+    EXPECT_GT(t.faces, 0u);
+    EXPECT_EQ(o->vertices.size(), t.vertices);
+    EXPECT_EQ(o->polygons.size(), t.faces);
+    const bool several = t.meshes.size() > 1;
+    EXPECT_EQ(o->mapcoords.size(), several && t.mapcoords > 0 ? t.vertices : t.mapcoords);
+    EXPECT_EQ(o->polygonCount, several ? int(t.faces) : t.lastFaceCount);
+    EXPECT_EQ(o->objectName, t.objectName);
+    EXPECT_EQ(o->textureName, t.textureName);
+    EXPECT_EQ(o->hasMapcoords, t.mapcoords > 0);
+    EXPECT_EQ(long(o->polygonCount), assimpFaces(path));
+    for (const TreeMesh& m : t.meshes)
+        for (size_t f = m.firstFace; f < m.firstFace + m.faces && f < o->polygons.size(); f++)
+            for (int32_t i : {o->polygons[f].a, o->polygons[f].b, o->polygons[f].c}) {
+                EXPECT_GE(size_t(i), m.firstVertex) << "face " << f;
+                EXPECT_LT(size_t(i), m.firstVertex + m.vertices) << "face " << f;
+            }
+    EXPECT_EQ(report.meshes, int(t.meshes.size()));
+    EXPECT_FALSE(report.walkStoppedEarly);
+    EXPECT_FALSE(report.containerLengthWrong);
+    EXPECT_FALSE(report.countsCut);
+    EXPECT_FALSE(report.nameTruncated);
+    EXPECT_EQ(report.indicesOutOfRange, 0);
+    return t;
 }
 
 TEST_F(ObjectLoader, RealFilesAgreeWithATreeReadingAndWithAssimp) {
     ASSERT_TRUE(std::filesystem::is_directory(kModelDir)) << "install assimp-testmodels";
     ASSERT_EQ(runCommand("command -v assimp >/dev/null"), 0) << "install assimp-utils";
-    const std::vector<std::string> files = realModels();
+    const std::vector<std::string> files = modelsIn(kModelDir);
     ASSERT_GE(files.size(), 8u);
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
-        const object_type* o = load(file, readFile(std::string(kModelDir) + "/" + file));
+        const std::string path = std::string(kModelDir) + "/" + file;
+        const object_type* o = load(file, readFile(path));
         ASSERT_NE(o, nullptr);
         EXPECT_EQ(o->name, file);
+        expectAsTheTreeAndAssimpSay(o, report, path);
+    }
+}
 
-        TreeCounts t;
-        const std::string bytes = readFile(std::string(kModelDir) + "/" + file);
-        countTree(bytes, 0, bytes.size(), t);
-        EXPECT_GT(t.faces, 0u);
-        EXPECT_EQ(o->vertices.size(), t.vertices);
-        EXPECT_EQ(o->polygons.size(), t.faces);
-        EXPECT_EQ(o->mapcoords.size(), t.mapcoords);
-        EXPECT_EQ(o->polygonCount, t.lastFaceCount);
-        EXPECT_EQ(o->objectName, t.objectName);
-        EXPECT_EQ(o->textureName, t.textureName);
-        EXPECT_EQ(o->hasMapcoords, t.mapcoords > 0);
-        EXPECT_EQ(long(o->polygons.size()), assimpFaces(std::string(kModelDir) + "/" + file));
+// A game's models, most of them of several meshes (from Debian's gl-117-data).
+TEST_F(ObjectLoader, GameModelsOfSeveralMeshesLoadEveryMesh) {
+    const std::string dir = kGameModelDir;
+    ASSERT_TRUE(std::filesystem::is_directory(dir)) << "install gl-117-data";
+    const std::vector<std::string> files = modelsIn(dir);
+    ASSERT_GE(files.size(), 50u);
+    size_t several = 0;
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        const object_type* o = load(file, readFile(dir + "/" + file));
+        ASSERT_NE(o, nullptr);
+        if (expectAsTheTreeAndAssimpSay(o, report, dir + "/" + file).meshes.size() > 1) several++;
+        clearModelTable();
+    }
+    EXPECT_GE(several, 40u);
+}
+
+// Files cut short in their keyframer, or whose main chunk's length an
+// exporter left 0: every mesh before the damage is read.
+TEST_F(ObjectLoader, ContainerLengthsPastTheEndLoseNoMesh) {
+    const std::string dir = kGameModelDir;
+    const std::vector<std::string> files = modelsIn(dir);
+    ASSERT_GE(files.size(), 50u);
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        const std::string whole = readFile(dir + "/" + file);
+        const object_type full = *load("whole.3ds", whole);
+        ASSERT_GT(full.polygonCount, 0);
+
+        const object_type* cut = load("cut.3ds", whole.substr(0, whole.size() - 16));
+        expectSameGeometry(*cut, full);
+        EXPECT_TRUE(report.walkStoppedEarly);  // the keyframer's last chunk is cut
+
+        std::string zero = whole;
+        zero.replace(2, 4, 4, '\0');
+        const object_type* unsized = load("zero.3ds", zero);
+        expectSameGeometry(*unsized, full);
         EXPECT_FALSE(report.walkStoppedEarly);
-        EXPECT_FALSE(report.countsCut);
-        EXPECT_FALSE(report.nameTruncated);
-        EXPECT_EQ(report.indicesOutOfRange, 0);
+        EXPECT_TRUE(report.containerLengthWrong);
+        clearModelTable();
     }
 }
 

@@ -73,6 +73,24 @@ TEST(SceneInterpolation, IntFormTruncatesTowardZero) {
     EXPECT_EQ(scene.valuePosition<int>(5, 9), 9);
 }
 
+// Object a.jpg to f.jpg over one second: each picture takes over on the
+// frame of its own millisecond, not one frame later.
+TEST(SceneInterpolation, IntStepsLandOnTheirMillisecond) {
+    CScene scene = spanning(3000, 1000);
+    scene.objectStart = scene.maskStart = 1;
+    scene.objectEnd = scene.maskEnd = 6;
+    scene.objectAnim = scene.maskAnim = true;
+    const struct { int at; int value; } cases[] = {{0, 1},   {199, 1}, {200, 2}, {399, 2}, {400, 3},
+                                                   {599, 3}, {600, 4}, {800, 5}, {999, 5}};
+    for (const auto& c : cases) {
+        timer.elapsed = 3000 + c.at;
+        scene.timeUpdate();
+        scene.typeUpdate();
+        EXPECT_EQ(scene.objectCur, c.value) << "at " << c.at << " ms";
+        EXPECT_EQ(scene.maskCur, c.value) << "at " << c.at << " ms";
+    }
+}
+
 TEST(SceneInterpolation, IntFormSaturatesInsteadOfOverflowing) {
     CScene scene{};
     scene.position = 1.0f;

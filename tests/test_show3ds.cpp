@@ -3,9 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include <algorithm>
+
 #include "assets/gfx.h"
 #include "draw/show3ds.h"
 #include "support/draw_show.h"
+#include "support/model_table.h"
+#include "support/real_models.h"
 
 using Show3DSTest = ShowTest;
 
@@ -161,4 +165,47 @@ TEST_F(Show3DSTest, MissingMappingCoordinatesAreTheOrigin) {
     Show3DS(0, static_cast<int>(redBlue()));
     EXPECT_TRUE(colorNear(pixel(230, 320), kRed));   // upper left: face 1, mostly vertices 2, 3
     EXPECT_TRUE(colorNear(pixel(400, 170), kBlue));  // lower right corner: face 0 near 1
+}
+
+// The triangles that reach the rasteriser, counted in feedback mode with the
+// whole model inside the view.
+static long trianglesDrawn(const object_type& model) {
+    VECTOR low{1e30f, 1e30f, 1e30f}, high{-1e30f, -1e30f, -1e30f};
+    for (const VECTOR& p : model.vertices) {
+        low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+        high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+    }
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(low.x - 1, high.x + 1, low.y - 1, high.y + 1, -high.z - 1, -low.z + 1);
+    std::vector<GLfloat> buffer(model.polygons.size() * 12 + 64);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    Show3DS(0, -1);
+    const GLint used = glRenderMode(GL_RENDER);
+    if (used < 0) return -1;  // the buffer was too small
+    long polygons = 0;
+    for (GLint i = 0; i < used; polygons++) {
+        if (GLint(buffer[size_t(i)]) != GL_POLYGON_TOKEN) return -1;  // filled triangles give nothing else
+        i += 2 + 3 * GLint(buffer[size_t(i) + 1]);
+    }
+    return polygons;
+}
+
+// A game's models, most of several meshes: every triangle that assimp reads
+// in the file is drawn, not only those of the last mesh.
+TEST_F(Show3DSTest, EveryMeshOfARealModelIsDrawn) {
+    const std::vector<std::string> files = modelsIn(kGameModelDir);
+    ASSERT_GE(files.size(), 50u) << "install gl-117-data";
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        const std::string path = std::string(kGameModelDir) + "/" + file;
+        ASSERT_EQ(Load3DS(path), 1);
+        const object_type loaded = *gfx.objects;
+        clearModelTable();
+        addModel(loaded);
+        EXPECT_EQ(trianglesDrawn(loaded), assimpFaces(path));
+        models.clear();
+        gfx.objects = nullptr;
+    }
 }

@@ -28,19 +28,28 @@ std::vector<std::string> dataNames() {
     return names;
 }
 
-// What the scan loads path as. Only plain files reach a loader: a directory
-// named x.jpg is passed over, and so is a pipe, which would block the open.
-static AssetKind scannedKind(const std::string& path) {
+AssetKind scannedKind(const std::string& name) {
+    const std::string path = kDataPrefix + name;
     const AssetKind kind = assetKind(path);
+    // Opening a pipe would block.
     return kind != AssetKind::None && isRegularFile(path) ? kind : AssetKind::None;
+}
+
+bool loadAsset(const std::string& name, AssetKind kind, std::string& error) {
+    const std::string path = kDataPrefix + name;
+    if (kind == AssetKind::Texture) {
+        // A file gone since the listing is passed over.
+        const TextureLoad load = loadTexture(path, true, false, &error);
+        return load == TextureLoad::Loaded || load == TextureLoad::Missing;
+    }
+    if (kind == AssetKind::Model) Load3DS(path);
+    return true;
 }
 
 std::string showMusicPath() {
     const std::vector<std::string> names = dataNames();
-    for (auto name = names.rbegin(); name != names.rend(); ++name) {
-        const std::string path = kDataPrefix + *name;
-        if (scannedKind(path) == AssetKind::Music) return path;
-    }
+    for (auto name = names.rbegin(); name != names.rend(); ++name)
+        if (scannedKind(*name) == AssetKind::Music) return kDataPrefix + *name;
     return "";
 }
 
@@ -49,18 +58,12 @@ void CInit::dir() {
     // play: it alone is opened (opening the audio device takes a while).
     std::string music;
     for (const std::string& name : dataNames()) {
-        const std::string path = kDataPrefix + name;
-        const AssetKind kind = scannedKind(path);
-        if (kind == AssetKind::None) continue;
-        if (kind == AssetKind::Texture) {
-            std::string error;
-            const TextureLoad load = loadTexture(path, true, false, &error);
-            if (load != TextureLoad::Loaded && load != TextureLoad::Missing) engine.fail(path + ": " + error);
-        } else if (kind == AssetKind::Model) {
-            Load3DS(path);
-        } else {
-            music = path;
-        }
+        const AssetKind kind = scannedKind(name);
+        std::string error;
+        if (kind == AssetKind::Music)
+            music = kDataPrefix + name;
+        else if (!loadAsset(name, kind, error))
+            engine.fail(kDataPrefix + name + ": " + error);
     }
     if (!music.empty()) sound.init(music.c_str());
 }

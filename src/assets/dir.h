@@ -14,6 +14,15 @@ AssetKind assetKind(const std::string& path);
 // byte-wise ascending.
 std::vector<std::string> dataNames();
 
+// The kind the scan loads data/NAME as: None for a file of no asset kind and
+// for anything but a plain file (a directory named x.jpg, a pipe).
+AssetKind scannedKind(const std::string& name);
+
+// Loads the texture or model data/NAME into its table as the scan does.
+// False, with the reason in error, for a JPEG that cannot be read, decoded
+// or made a texture.
+bool loadAsset(const std::string& name, AssetKind kind, std::string& error);
+
 // The file the show plays as its music, as "data/NAME": the last plain file
 // of the scan that assetKind() calls music. Empty when there is none.
 std::string showMusicPath();

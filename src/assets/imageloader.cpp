@@ -17,14 +17,14 @@
 // Asset names are paths without the "data/" prefix.
 static const size_t kPrefixLength = 5;
 
-bool decodeJPG(const char* path, tImageJPG& image, std::string& error) {
+bool decodeJPG(const char* path, tImageJPG& image, std::string& error, std::string* warning) {
     std::FILE* file = std::fopen(path, "rb");
     if (!file) {
         error = std::strerror(errno);
         image = tImageJPG{};
         return false;
     }
-    const bool decoded = decodeJPEGStream(file, JpegPixels::Rgb, image, error);
+    const bool decoded = decodeJPEGStream(file, JpegPixels::Rgb, image, error, kLargestTextureSide, warning);
     std::fclose(file);
     return decoded;
 }

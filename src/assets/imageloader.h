@@ -25,8 +25,9 @@ struct tImageJPG {
 
 // Decodes the JPEG file at path to 3-byte RGB pixels. On failure returns
 // false and fills error with libjpeg's message (or the system's, when the
-// file cannot be opened).
-bool decodeJPG(const char* path, tImageJPG& image, std::string& error);
+// file cannot be opened). A picture that decodes with a warning (a premature
+// end of the file, for one) puts libjpeg's message in warning, when given.
+bool decodeJPG(const char* path, tImageJPG& image, std::string& error, std::string* warning = nullptr);
 
 enum class TextureLoad { Loaded, Missing, Unreadable, Corrupt };
 

@@ -16,6 +16,7 @@ struct JpegErrorManager {
     jpeg_error_mgr pub;  // first, so libjpeg's pointer to it is a pointer to the whole
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    char warning[JMSG_LENGTH_MAX];  // the first warning, or empty
 };
 
 // Everything a decode touches between setjmp and longjmp lives here, in the
@@ -35,8 +36,12 @@ static void leaveDecode(j_common_ptr cinfo) {
     std::longjmp(err->jump, 1);
 }
 
-// Warnings stay quiet: the picture still decodes.
-static void dropMessage(j_common_ptr) {}
+// Warnings stay quiet, since the picture still decodes; the first is kept
+// for those who ask (libjpeg passes on only the first unless tracing).
+static void keepWarning(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    if (!err->warning[0]) (*cinfo->err->format_message)(cinfo, err->warning);
+}
 
 static bool isInk(J_COLOR_SPACE space) { return space == JCS_CMYK || space == JCS_YCCK; }
 
@@ -152,14 +157,16 @@ static bool decodeGuarded(JpegJob& job, std::FILE* file, JpegPixels pixels, int 
     return true;
 }
 
-bool decodeJPEGStream(std::FILE* file, JpegPixels pixels, tImageJPG& image, std::string& error, int largestSide) {
+bool decodeJPEGStream(std::FILE* file, JpegPixels pixels, tImageJPG& image, std::string& error, int largestSide,
+                      std::string* warning) {
     JpegJob job{};
     job.cinfo.err = jpeg_std_error(&job.err.pub);
     job.err.pub.error_exit = leaveDecode;
-    job.err.pub.output_message = dropMessage;
+    job.err.pub.output_message = keepWarning;
     const bool decoded = decodeGuarded(job, file, pixels, largestSide, image);
     // Safe in every state the decode can stop in, including before creation.
     jpeg_destroy_decompress(&job.cinfo);
+    if (warning) *warning = decoded ? job.err.warning : "";
     if (decoded) return true;
     error = job.err.message;
     image = tImageJPG{};

@@ -28,6 +28,7 @@ constexpr int kLargestTexturePixels = 1 << 26;
 // size, pictureX and pictureY the picture's own. On failure returns false
 // with libjpeg's message in error and image emptied. Warnings (a premature
 // end of the file, for one) are not failures: libjpeg fills what is missing
-// with grey.
+// with grey; the first one's message goes to warning, when given (empty
+// when there was none).
 bool decodeJPEGStream(std::FILE* file, JpegPixels pixels, tImageJPG& image, std::string& error,
-                      int largestSide = kLargestTextureSide);
+                      int largestSide = kLargestTextureSide, std::string* warning = nullptr);

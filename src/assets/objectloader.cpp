@@ -2,13 +2,19 @@
 //
 // The file is read whole into memory once and walked as one flat sequence of
 // chunk headers. Every read is checked against the end of its chunk, and a
-// header that cannot move the walk forward, or that claims more bytes than
-// the file has, ends the walk, so the loader ends on any input.
+// chunk whose data is read or skipped that cannot move the walk forward, or
+// that claims more bytes than the file has, ends the walk, so the loader ends
+// on any input. A container's length is never used to move on, so a wrong
+// one (a file cut short, an exporter that leaves it 0) loses nothing.
+//
+// Each mesh's faces index its own vertices: they are moved past the vertices
+// of the meshes before it, so every mesh of a file draws whole.
 #include "assets/objectloader.h"
 
 #include <sys/stat.h>  // Required for: fstat()
 
-#include <algorithm>  // Required for: max()
+#include <algorithm>  // Required for: max(), min()
+#include <climits>    // Required for: INT32_MAX
 #include <cstdio>   // Required for: fopen(), fread()
 #include <cstring>  // Required for: memcpy()
 
@@ -33,6 +39,7 @@ enum : uint16_t {
 };
 
 const size_t kHeaderSize = 6;
+const int64_t kLargestIndex = INT32_MAX;
 const size_t kNameSize = 20;
 
 struct Bytes {
@@ -76,6 +83,12 @@ bool readWholeFile(const std::string& path, std::vector<unsigned char>& out) {
     return true;
 }
 
+// Where the walk stands in the file's meshes.
+struct Meshes {
+    int count = 0;           // mesh chunks met so far
+    size_t firstVertex = 0;  // vertices of the meshes before the current one
+};
+
 // The elements of an element list chunk: where they start and how many of
 // them the chunk really holds.
 struct Elements {
@@ -117,21 +130,28 @@ void readVertices(const Bytes& in, const Chunk& c, object_type& obj, Load3DSRepo
         obj.vertices.push_back({readFloat(in, pos), readFloat(in, pos + 4), readFloat(in, pos + 8)});
 }
 
+int32_t meshIndex(const Bytes& in, size_t pos, const Meshes& meshes) {
+    return int32_t(std::min(int64_t(meshes.firstVertex) + readU16(in, pos), kLargestIndex));
+}
+
 // Returns where the face list's sub-chunks start.
-size_t readFaces(const Bytes& in, const Chunk& c, object_type& obj, Load3DSReport& report) {
+size_t readFaces(const Bytes& in, const Chunk& c, object_type& obj, const Meshes& meshes, Load3DSReport& report) {
     const Elements e = elementsOf(in, c, 8, report);
     obj.polygonCount = int32_t(e.count);
     reserveMore(obj.polygons, e.count);
     // Indices are unsigned 16-bit: widen, never sign-extend. The flag word is dropped.
     size_t pos = e.first;
     for (size_t i = 0; i < e.count; i++, pos += 8)
-        obj.polygons.push_back({readU16(in, pos), readU16(in, pos + 2), readU16(in, pos + 4)});
+        obj.polygons.push_back({meshIndex(in, pos, meshes), meshIndex(in, pos + 2, meshes), meshIndex(in, pos + 4, meshes)});
     // A cut list fills its chunk: there are no sub-chunks to go on with.
     return e.cut ? c.end : pos;
 }
 
-void readMapcoords(const Bytes& in, const Chunk& c, object_type& obj, Load3DSReport& report) {
+void readMapcoords(const Bytes& in, const Chunk& c, object_type& obj, const Meshes& meshes, Load3DSReport& report) {
     obj.hasMapcoords = true;
+    // A later mesh's coordinates start at its first vertex: the meshes before
+    // it that had fewer (or none) get (0, 0) for the rest.
+    if (meshes.count > 1) obj.mapcoords.resize(meshes.firstVertex, mapcoord_type{0.0f, 0.0f});
     const Elements e = elementsOf(in, c, 8, report);
     reserveMore(obj.mapcoords, e.count);
     for (size_t i = 0, pos = e.first; i < e.count; i++, pos += 8)
@@ -155,49 +175,81 @@ size_t readName(const Bytes& in, const Chunk& c, char (&field)[kNameSize], Load3
     return pos < c.end ? pos + 1 : c.end;  // past the NUL
 }
 
-// Acts on one chunk and returns where the next header starts.
-size_t readChunk(const Bytes& in, const Chunk& c, object_type& obj, Load3DSReport& report) {
-    switch (c.id) {
+// Chunks whose sub-chunks follow their header (and, for an object block, its name).
+bool isContainer(uint16_t id) {
+    switch (id) {
     case kMain:
     case kEditor:
+    case kObject:
     case kMesh:
     case kMaterial:
     case kTextureMap:
     case kKeyframer:
     case kObjectNode:
-        return c.start;  // their sub-chunks follow the header
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Acts on one chunk and returns where the next header starts.
+size_t readChunk(const Bytes& in, const Chunk& c, object_type& obj, Meshes& meshes, Load3DSReport& report) {
+    switch (c.id) {
+    case kMesh:
+        meshes.count++;
+        meshes.firstVertex = obj.vertices.size();
+        return c.start;
     case kObject:
         return readName(in, c, obj.objectName, report);
     case kVertices:
         readVertices(in, c, obj, report);
         return c.end;
     case kFaces:
-        return readFaces(in, c, obj, report);
+        return readFaces(in, c, obj, meshes, report);
     case kMapcoords:
-        readMapcoords(in, c, obj, report);
+        readMapcoords(in, c, obj, meshes, report);
         return c.end;
     case kMapName:
         readName(in, c, obj.textureName, report);
         return c.end;
     default:
+        if (isContainer(c.id)) return c.start;  // their sub-chunks follow the header
         return c.end;  // not ours: skipped whole, sub-chunks and all
     }
 }
 
+// With several meshes every face of the file is drawn, and every vertex has
+// a mapping coordinate when any mesh has them.
+void joinMeshes(const Meshes& meshes, object_type& obj) {
+    if (meshes.count < 2) return;
+    obj.polygonCount = int32_t(std::min(int64_t(obj.polygons.size()), kLargestIndex));
+    if (obj.hasMapcoords) obj.mapcoords.resize(obj.vertices.size(), mapcoord_type{0.0f, 0.0f});
+}
+
 void walk(const Bytes& in, object_type& obj, Load3DSReport& report) {
+    Meshes meshes;
     size_t pos = 0;
     while (pos < in.size) {
         if (in.size - pos < kHeaderSize) {
             report.walkStoppedEarly = true;  // a header cut by the end of the file
-            return;
+            break;
         }
+        const uint16_t id = readU16(in, pos);
         const uint32_t length = readU32(in, pos + 2);
+        size_t end = pos + length;
         if (length < kHeaderSize || length > in.size - pos) {
-            report.walkStoppedEarly = true;
-            return;
+            if (!isContainer(id)) {
+                report.walkStoppedEarly = true;
+                break;
+            }
+            // Only an object block's name reads up to its end: the file's end bounds it.
+            report.containerLengthWrong = true;
+            end = in.size;
         }
-        pos = readChunk(in, {readU16(in, pos), pos + kHeaderSize, pos + length}, obj, report);
+        pos = readChunk(in, {id, pos + kHeaderSize, end}, obj, meshes, report);
     }
+    report.meshes = meshes.count;
+    joinMeshes(meshes, obj);
 }
 
 // Counts what drawing will meet in the first polygonCount triangles: those it

@@ -19,7 +19,7 @@ struct object_type {
     std::string name;      // file name in the data directory
     char objectName[20];   // last object block name, NUL-terminated
     char textureName[20];  // last mapping file name, NUL-terminated
-    int32_t polygonCount;  // triangles of the last face chunk
+    int32_t polygonCount;  // triangles of the last face chunk; with several meshes, all of them
     std::vector<polygon_type> polygons;
     std::vector<mapcoord_type> mapcoords;
     std::vector<VECTOR> vertices;
@@ -29,11 +29,13 @@ struct object_type {
 
 // What a load found wrong with a file; the player ignores it, tools report it.
 struct Load3DSReport {
-    bool walkStoppedEarly = false;  // a chunk length below 6 or past the end of the file
+    bool walkStoppedEarly = false;  // a data or skipped chunk's length below 6 or past the end of the file
+    bool containerLengthWrong = false;  // the same of a container; the walk goes on inside it
     bool countsCut = false;         // a count larger than its chunk holds
     bool nameTruncated = false;     // a name without NUL in its first 20 bytes
     int indicesOutOfRange = 0;      // drawn triangles with an index past the vertices
     int mapcoordsMissing = 0;       // drawn vertex indices with no mapping coordinate
+    int meshes = 0;                 // mesh chunks read
 };
 
 // Walks the 3DS file at path and files a model at the front of the table

@@ -21,22 +21,30 @@ static std::string boxFile() { return file3DS({boxMesh("box")}, "BOX.JPG"); }
 
 TEST_F(MalformedModel, TruncatedAtEveryByteEnds) {
     const std::string full = boxFile();
+    // Where the box's vertex and face lists end: main, editor, the material,
+    // then the object's header and name and the mesh's header.
+    const Chunk3DS object = meshChunk(boxMesh("box"));
+    const size_t vertexEnd = 12 + materialChunk("Material", "BOX.JPG").length() + 6 + 4 + 6 +
+                             object.children[0].children[0].length();
+    const size_t faceEnd = vertexEnd + object.children[0].children[1].length();
     for (size_t cut = 0; cut < full.size(); cut++) {
         SCOPED_TRACE(cut);
         const object_type* o = load("cut.3ds", full.substr(0, cut));
         ASSERT_NE(o, nullptr);
-        // The main chunk claims bytes the file no longer has.
-        EXPECT_EQ(report.walkStoppedEarly, cut > 0);
-        EXPECT_TRUE(o->vertices.empty());
-        EXPECT_EQ(o->polygonCount, 0);
+        // The containers claim bytes the file no longer has; the walk goes
+        // on inside them and keeps every list that is whole.
+        EXPECT_EQ(report.walkStoppedEarly || report.containerLengthWrong, cut > 0);
+        EXPECT_EQ(o->vertices.size(), cut >= vertexEnd ? 8u : 0u);
+        EXPECT_EQ(o->polygonCount, cut >= faceEnd ? 12 : 0);
         clearModelTable();
     }
 }
 
-TEST_F(MalformedModel, TruncatedInsideTheEditorKeepsWhatCameBefore) {
-    // Main and editor chunks that claim only the first mesh, so a cut inside
-    // the second mesh leaves the first one whole.
-    const std::string first = meshChunk(boxMesh("first")).bytes();
+TEST_F(MalformedModel, TruncatedInsideTheSecondMeshKeepsTheFirst) {
+    // Main and editor chunks that claim only the first mesh; the second
+    // follows them, and a cut inside it leaves the first one whole.
+    const Mesh3DS box = boxMesh("first");
+    const std::string first = meshChunk(box).bytes();
     const std::string second = meshChunk(boxMesh("second")).bytes();
     const uint32_t claimed = uint32_t(12 + first.size());
     const std::string full =
@@ -44,27 +52,33 @@ TEST_F(MalformedModel, TruncatedInsideTheEditorKeepsWhatCameBefore) {
     for (size_t cut = claimed; cut < full.size(); cut++) {
         SCOPED_TRACE(cut);
         const object_type* o = load("cut.3ds", full.substr(0, cut));
-        EXPECT_EQ(o->vertices.size(), 8u);
-        EXPECT_EQ(o->polygonCount, 12);
-        EXPECT_EQ(report.walkStoppedEarly, cut > claimed);
+        ASSERT_GE(o->vertices.size(), 8u);
+        ASSERT_GE(o->polygons.size(), 12u);
+        for (size_t i = 0; i < 8; i++) EXPECT_EQ(o->vertices[i].x, box.vertices[i].x);
+        for (size_t i = 0; i < 12; i++) EXPECT_EQ(o->polygons[i].c, box.faces[i].c);
+        EXPECT_EQ(o->polygonCount, report.meshes > 1 ? int(o->polygons.size()) : 12);
+        EXPECT_EQ(report.walkStoppedEarly || report.containerLengthWrong, cut > claimed);
         clearModelTable();
     }
 }
 
-TEST_F(MalformedModel, LengthsBelowTheHeaderEndTheWalk) {
+TEST_F(MalformedModel, LengthsBelowTheHeaderEndTheWalkOutsideContainers) {
     for (uint32_t length : {0u, 1u, 5u}) {
         SCOPED_TRACE(length);
-        // After a whole mesh, a chunk that could not move the walk forward.
-        const std::string bytes = boxFile() + rawChunk(0x4D4D, length, std::string(16, '\0')) +
+        // After a whole mesh, a skipped chunk that could not move the walk forward.
+        const std::string bytes = boxFile() + rawChunk(0x1234, length, std::string(16, '\0')) +
                                   meshChunk(boxMesh("after")).bytes();
         const object_type* o = load("short.3ds", bytes);
         EXPECT_TRUE(report.walkStoppedEarly);
         EXPECT_EQ(o->vertices.size(), 8u);
         EXPECT_STREQ(o->objectName, "box");
 
-        load("short.3ds", rawChunk(0x4D4D, length));
-        EXPECT_TRUE(report.walkStoppedEarly);
-        EXPECT_TRUE(getObject(0)->vertices.empty());
+        // A container's length is not needed to go on inside it.
+        const object_type* c = load("short.3ds", rawChunk(0x4D4D, length) + meshChunk(boxMesh("inside")).bytes());
+        EXPECT_FALSE(report.walkStoppedEarly);
+        EXPECT_TRUE(report.containerLengthWrong);
+        EXPECT_EQ(c->vertices.size(), 8u);
+        EXPECT_STREQ(c->objectName, "inside");
         clearModelTable();
     }
 }
@@ -72,11 +86,13 @@ TEST_F(MalformedModel, LengthsBelowTheHeaderEndTheWalk) {
 TEST_F(MalformedModel, HugeLengthsEndTheWalk) {
     for (uint32_t length : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 0xFFFFFFFAu}) {
         SCOPED_TRACE(length);
-        // As a container, as a skipped chunk and as a vertex list.
+        // As a skipped chunk and as a vertex list; as a container the walk
+        // goes on to the chunk of length 0 inside it.
         for (uint16_t id : {uint16_t(0x4D4D), uint16_t(0x1234), uint16_t(0x4110)}) {
             const object_type* o =
                 load("huge.3ds", boxFile() + rawChunk(id, length, "\x02\0\0\0\0\0\0\0"));
             EXPECT_TRUE(report.walkStoppedEarly);
+            EXPECT_EQ(report.containerLengthWrong, id == 0x4D4D);
             EXPECT_EQ(o->vertices.size(), 8u);
             clearModelTable();
         }

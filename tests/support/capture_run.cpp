@@ -30,9 +30,13 @@ static std::string tempPath(const char* stem) {
 }
 
 ToolRun runCapture(const std::vector<std::string>& args, const std::string& env) {
-    const std::string out = tempPath("korvane-capture-out");
-    const std::string err = tempPath("korvane-capture-err");
-    std::string command = env + (env.empty() ? "" : " ") + shellQuote(KORVANE_CAPTURE);
+    return runTool(KORVANE_CAPTURE, args, env);
+}
+
+ToolRun runTool(const std::string& binary, const std::vector<std::string>& args, const std::string& env) {
+    const std::string out = tempPath("korvane-tool-out");
+    const std::string err = tempPath("korvane-tool-err");
+    std::string command = env + (env.empty() ? "" : " ") + shellQuote(binary);
     for (const std::string& a : args) command += " " + shellQuote(a);
     command += " >" + shellQuote(out) + " 2>" + shellQuote(err) + " </dev/null";
     ToolRun run;

@@ -18,6 +18,8 @@ struct ToolRun {
 // Runs the tool with args; env is put before the command as shell words,
 // for example "PATH=/nowhere".
 ToolRun runCapture(const std::vector<std::string>& args, const std::string& env = "");
+// The same for any of the project's programs.
+ToolRun runTool(const std::string& binary, const std::vector<std::string>& args, const std::string& env = "");
 
 // korvane-capture started in the background, in a process group of its own
 // as a shell runs a job, so that a signal can reach ffmpeg too, as Ctrl-C does.

@@ -62,10 +62,10 @@ bool Player::start(const std::string& dir, const std::vector<std::string>& args,
             else putenv(const_cast<char*>(e.c_str()));
         }
         std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(KORVANE_BINARY));
+        argv.push_back(const_cast<char*>(binary_.c_str()));
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
-        execv(KORVANE_BINARY, argv.data());
+        execv(binary_.c_str(), argv.data());
         _exit(127);
     }
     close(errFd);
@@ -236,4 +236,21 @@ std::string windowName(unsigned long window) {
     }
     XCloseDisplay(display);
     return result;
+}
+
+std::string waitForName(unsigned long window, const std::function<bool(const std::string&)>& done,
+                        double timeoutSeconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    std::string name = windowName(window);
+    while (!done(name) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        name = windowName(window);
+    }
+    return name;
+}
+
+bool sendClick(unsigned long window, int x, int y) {
+    const std::string target = " --window " + std::to_string(window) + " ";
+    return runCommand("xdotool mousemove" + target + std::to_string(x) + " " + std::to_string(y) +
+                      " click 1 2>/dev/null") == 0;
 }

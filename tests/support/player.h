@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -23,6 +24,8 @@ bool displayRequired();
 
 class Player {
 public:
+    // The player by default; korvane-preview with KORVANE_PREVIEW.
+    explicit Player(std::string binary = KORVANE_BINARY) : binary_(std::move(binary)) {}
     ~Player();
     // Starts the player in directory dir with the given arguments and extra
     // environment ("NAME=value", or "NAME" to unset it); its standard error
@@ -39,6 +42,7 @@ public:
     pid_t pid() const { return pid_; }
 
 private:
+    std::string binary_;
     pid_t pid_ = -1;
     int status_ = -1;  // wait status once reaped
     std::string errPath_;
@@ -50,3 +54,8 @@ bool sendCloseRequest(unsigned long window);  // WM_DELETE_WINDOW client message
 bool floodMotion(unsigned long window, int count);
 bool windowSize(unsigned long window, int& width, int& height);
 std::string windowName(unsigned long window);
+// Waits until the window's name passes the test; the last name seen.
+std::string waitForName(unsigned long window, const std::function<bool(const std::string&)>& done,
+                        double timeoutSeconds);
+// A left click at (x, y) of the window, from its top left.
+bool sendClick(unsigned long window, int x, int y);

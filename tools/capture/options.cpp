@@ -1,9 +1,8 @@
 #include "options.h"
 
-#include <cmath>
-#include <cstdlib>
-#include <limits>
-#include <vector>
+#include <cstdio>
+
+#include "arguments.h"
 
 const char* const kUsage =
     "Usage: korvane-capture [--dir DIR] [--fps N] [--from T] [--to T] [--size WxH]\n"
@@ -21,71 +20,8 @@ const char* const kUsage =
     "  --threads N      frame writers (default: one per core for PNG frames, one otherwise)\n"
     "  --stats          print where the time went\n"
     "  --help           this text\n"
-    "Times are milliseconds, or seconds when written with a decimal point (1.5 = 1500).\n";
-
-bool parseShowTime(const std::string& text, int32_t& ms) {
-    if (text.empty() || text == ".") return false;
-    int points = 0;
-    for (char c : text) {
-        if (c == '.') points++;
-        else if (c < '0' || c > '9') return false;
-    }
-    if (points > 1) return false;
-    const double value = std::strtod(text.c_str(), nullptr);
-    // Seconds become whole milliseconds, truncated, as the script's times do.
-    const double result = points ? std::trunc(value * 1000.0) : value;
-    if (result > std::numeric_limits<int32_t>::max()) return false;
-    ms = static_cast<int32_t>(result);
-    return true;
-}
-
-static bool parseBoundedInt(const std::string& text, int low, int high, int& value) {
-    if (text.empty() || text.size() > 9) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    const int parsed = std::atoi(text.c_str());
-    if (parsed < low || parsed > high) return false;
-    value = parsed;
-    return true;
-}
-
-bool parseSize(const std::string& text, int& width, int& height) {
-    const size_t x = text.find('x');
-    if (x == std::string::npos) return false;
-    int w = 0, h = 0;
-    if (!parseBoundedInt(text.substr(0, x), 1, 16384, w) || !parseBoundedInt(text.substr(x + 1), 1, 16384, h))
-        return false;
-    width = w;
-    height = h;
-    return true;
-}
-
-namespace {
-
-// The arguments, with "--name=value" split into "--name" "value".
-class Arguments {
-public:
-    Arguments(int argc, char** argv) {
-        for (int i = 1; i < argc; i++) {
-            const std::string arg = argv[i];
-            const size_t eq = arg.find('=');
-            if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-                words_.push_back(arg.substr(0, eq));
-                words_.push_back(arg.substr(eq + 1));
-            } else {
-                words_.push_back(arg);
-            }
-        }
-    }
-    bool done() const { return next_ >= words_.size(); }
-    std::string take() { return words_[next_++]; }
-
-private:
-    std::vector<std::string> words_;
-    size_t next_ = 0;
-};
-
-}  // namespace
+    "Times are milliseconds, or seconds when written with a decimal point (1.5 = 1500):\n"
+    "--shot 5 is the frame at 5 ms, --shot 5.0 the one at 5 seconds.\n";
 
 static bool setOutput(CaptureOptions& options, Output output, std::string& error) {
     if (options.output != Output::None && options.output != output) {
@@ -127,6 +63,10 @@ static bool applyOption(const std::string& name, Arguments& args, CaptureOptions
     } else if (name == "--from" || name == "--to" || name == "--shot") {
         int32_t ms = 0;
         if (!parseShowTime(text, ms)) return bad(text, "milliseconds, or seconds with a decimal point");
+        // Almost always meant as seconds: say what it is taken for, and go on.
+        if (ms > 0 && ms < 100 && text.find('.') == std::string::npos)
+            std::fprintf(stderr, "korvane-capture: warning: %s %s is %s ms; write %s.0 for %s seconds\n", name.c_str(),
+                         text.c_str(), text.c_str(), text.c_str(), text.c_str());
         if (name == "--from") options.from = ms;
         else if (name == "--to") options.to = ms;
         else options.shot = ms;

@@ -25,10 +25,4 @@ enum class ParseResult { Run, Help, Error };
 // Fills options from argv; on Error, error says which argument was wrong.
 ParseResult parseOptions(int argc, char** argv, CaptureOptions& options, std::string& error);
 
-// A show time as the script writes one: milliseconds, or seconds when
-// written with a decimal point. Only digits and at most one point.
-bool parseShowTime(const std::string& text, int32_t& ms);
-// "WxH", each side from 1 to 16384.
-bool parseSize(const std::string& text, int& width, int& height);
-
 extern const char* const kUsage;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "frame.h"
+#include "sink.h"
 
 // DIR/frame-000000.png, DIR/frame-000001.png, ... by the frame's index.
 class PngFramesSink : public FrameSink {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "frame.h"
+#include "sink.h"
 #include "staged_file.h"
 
 struct VideoSettings {

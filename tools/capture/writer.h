@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "frame.h"
+#include "sink.h"
 
 class FrameWriter {
 public:

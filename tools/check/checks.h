@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "data_index.h"
@@ -20,10 +21,34 @@ struct CheckInput {
 void checkOptions(const CheckInput& in, Findings& findings);
 // The words of every statement: keywords, operands and names.
 void checkStatements(const CheckInput& in, Findings& findings);
+// Scenes that sync marks copy and that are gone before a mark needs them.
+void checkSyncTemplates(const CheckInput& in, Findings& findings);
+// Lines whose '#' follows blanks: one finding each, in place of the
+// findings of their words. Runs after every other check.
+void checkIndentedComments(const CheckInput& in, Findings& findings);
+// Objects of the other kind than their scene's type.
+void checkSceneKinds(const CheckInput& in, Findings& findings);
 // Times: order, spans, the end, sync list numbers.
 void checkTiming(const CheckInput& in, Findings& findings);
 // The files of data/: decoding, models, music.
 void checkAssets(const DataIndex& data, Findings& findings);
+// korvane-check --models: one line per model of data/ (model_list.cpp).
+void listModels(const DataIndex& data, std::FILE* out);
+// One model (model_checks.cpp).
+void checkModel(const DataIndex& data, const DataFile& f, Findings& findings);
+// The name of a model's own texture, without the padding of its field.
+struct object_type;
+std::string ownTextureName(const object_type& model);
+// One music file, and the several of a show of which only one plays (music_checks.cpp).
+struct MusicSystem;
+void checkMusic(MusicSystem* system, const DataFile& f, Findings& findings);
+void checkMusicCount(const DataIndex& data, Findings& findings);
+// A file that the scan passes over and that an author meant as music: false when it is none.
+bool checkUnplayedMusic(const DataFile& f, Findings& findings);
+
+// Every check of a loaded show, those of the files of data/ when assets is
+// set, reading data/ of the working directory.
+Findings checkShow(const LoadedShow& show, bool assets);
 
 struct StatementShape;
 struct Word;

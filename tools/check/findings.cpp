@@ -14,8 +14,7 @@ int Findings::errors() const {
                              [](const Finding& f) { return f.severity == Severity::Error; }));
 }
 
-// Script words can hold any byte; a finding stays one printable line.
-static std::string printable(const std::string& text) {
+std::string printable(const std::string& text) {
     std::string out;
     for (char c : text) {
         const unsigned char u = static_cast<unsigned char>(c);
@@ -35,7 +34,7 @@ void Findings::print(std::FILE* out) const {
     auto key = [](const Finding& f) { return std::make_tuple(f.file == kScript, f.file, f.line); };
     std::stable_sort(sorted.begin(), sorted.end(), [&](const Finding& a, const Finding& b) { return key(a) < key(b); });
     for (const Finding& f : sorted) {
-        const char* kind = f.severity == Severity::Error ? "error" : "warning";
+        const char* kind = f.severity == Severity::Error ? "error" : f.severity == Severity::Warning ? "warning" : "note";
         const std::string file = printable(f.file), message = printable(f.message);
         if (f.line > 0)
             std::fprintf(out, "%s:%d: %s: %s\n", file.c_str(), f.line, kind, message.c_str());

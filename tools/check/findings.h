@@ -5,7 +5,12 @@
 #include <string>
 #include <vector>
 
-enum class Severity { Error, Warning };
+// A note tells what the player does with something that is not wrong.
+// Script words and file names can hold any byte: this writes the control
+// bytes out as \xNN, so that what is printed stays one printable line.
+std::string printable(const std::string& text);
+
+enum class Severity { Error, Warning, Note };
 
 struct Finding {
     std::string file;  // "script.txt", or the name of a file in data/
@@ -22,7 +27,7 @@ public:
 
     const std::vector<Finding>& all() const { return findings_; }
     int errors() const;
-    // "file:LINE: error|warning: message" per finding: the files of data/
+    // "file:LINE: error|warning|note: message" per finding: the files of data/
     // first (in name order), then the script, whole-file findings before
     // line findings, lines ascending, equal lines in the order found.
     void print(std::FILE* out) const;

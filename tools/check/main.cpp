@@ -1,4 +1,4 @@
-// korvane-check [DIR] [--timeline FILE.svg]: tells a show's author what is
+// korvane-check [DIR] [--timeline FILE.svg] [--models]: tells a show's author what is
 // wrong with the show in DIR (default: the working directory), reading its
 // script and data with the player's own code. Exit status 0 without errors,
 // 1 with errors, 2 when the script cannot be read.
@@ -19,14 +19,17 @@ namespace {
 struct Arguments {
     std::string dir = ".";
     std::string timeline;  // SVG file to write, or empty
+    bool models = false;   // list the models instead of checking
 };
 
 void usage(std::FILE* out) {
-    std::fprintf(out, "usage: korvane-check [DIR] [--timeline FILE.svg]\n"
+    std::fprintf(out, "usage: korvane-check [DIR] [--timeline FILE.svg] [--models]\n"
                       "Checks the show in DIR (default: the current directory): DIR/data/script.txt\n"
                       "and the files of DIR/data. Prints one line per finding; exits with 0 when\n"
                       "there is no error, 1 when there are errors, 2 when the script cannot be read.\n"
-                      "--timeline FILE.svg also draws the show's timeline into FILE.svg.\n");
+                      "--timeline FILE.svg also draws the show's timeline into FILE.svg.\n"
+                      "--models lists the models of DIR/data instead, one a line: meshes, vertices,\n"
+                      "triangles, the model's own texture and its bounding box.\n");
 }
 
 bool parseArguments(int argc, char** argv, Arguments& args) {
@@ -37,6 +40,8 @@ bool parseArguments(int argc, char** argv, Arguments& args) {
             args.timeline = argv[++i];
         } else if (a.compare(0, 11, "--timeline=") == 0) {
             args.timeline = a.substr(11);
+        } else if (a == "--models") {
+            args.models = true;
         } else if (a == "-h" || a == "--help") {
             usage(stdout);
             std::exit(0);
@@ -85,6 +90,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvane-check: cannot enter %s: %s\n", args.dir.c_str(), std::strerror(errno));
         return 2;
     }
+    if (args.models) {
+        DataIndex data;
+        data.scan();
+        listModels(data, stdout);
+        return 0;
+    }
     // Music is opened to see whether SDL_mixer can decode it, never played.
     setenv("SDL_AUDIODRIVER", "dummy", 1);
 
@@ -94,16 +105,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvane-check: cannot read %s/%s: %s\n", args.dir.c_str(), kScriptPath, error.c_str());
         return 2;
     }
-    DataIndex data;
-    data.scan();
-    const SourceMap source(show.physical);
-    const CheckInput in{show, source, data};
-
-    Findings findings;
-    checkAssets(data, findings);
-    checkOptions(in, findings);
-    checkStatements(in, findings);
-    checkTiming(in, findings);
+    const Findings findings = checkShow(show, true);
     findings.print(stdout);
 
     if (!svg.empty() && !writeFile(svg, timelineSvg(buildTimeline(show), titleFor(args.dir)))) {

@@ -6,6 +6,7 @@
 #include "grammar.h"
 #include "nearest.h"
 #include "script/words.h"
+#include "unknown_words.h"
 
 namespace {
 
@@ -70,17 +71,20 @@ bool definedBefore(const StatementCheck& c, const std::string& name) {
     return false;
 }
 
-// One finding per stray word, however often it stands in the statement.
+// One finding per stray word, however often it stands in the statement;
+// the operands written after it are its own, not words to look for apart.
 void checkStray(const StatementCheck& c, const std::vector<std::string>& candidates) {
     const auto& names = c.in.show.definitionNames;
+    const std::vector<UnknownWord> unknown = unknownWords(c.shape);
     std::vector<std::string> seen;
-    for (const Word& w : c.shape.stray) {
+    for (const UnknownWord& u : unknown) {
+        const Word& w = u.word;
         if (std::find(seen.begin(), seen.end(), w.text) != seen.end()) continue;
         seen.push_back(w.text);
-        const auto copies = std::count_if(c.shape.stray.begin(), c.shape.stray.end(),
-                                          [&](const Word& other) { return other.text == w.text; });
+        const auto copies = std::count_if(unknown.begin(), unknown.end(),
+                                          [&](const UnknownWord& other) { return other.word.text == w.text; });
         std::string message = quoted(w.text) + (copies > 1 ? " (" + std::to_string(copies) + " times)" : "") +
-                              " is not a keyword and is ignored";
+                              " is not a keyword and is ignored" + operandsIgnored(u);
         if (w.text == "to")
             message = "'to' follows no clause that can change over time and is ignored";
         else if (std::find(names.begin(), names.end(), w.text) != names.end())

@@ -65,31 +65,34 @@ const size_t kMaxAllSegments = 50000;
 // The marks as the compositor takes them: the first at the scene's first
 // frame; each later one when the current segment ends, its end planned from
 // the previous one; a mark with no scene of its track is passed over.
-std::vector<SyncSegment> syncSegments(const Bar& bar, const std::vector<SYNC>& marks, const TrackIndex& tracks) {
-    std::vector<SyncSegment> segments;
-    if (marks.empty() || bar.to <= bar.from) return segments;
-    auto take = [&](const SYNC& m, int32_t t, int64_t end) -> bool {
+void syncSegments(Bar& bar, const std::vector<SYNC>& marks, const TrackIndex& tracks) {
+    std::vector<SyncSegment>& segments = bar.segments;
+    if (marks.empty() || bar.to <= bar.from) return;
+    auto take = [&](size_t mark, int32_t t, int64_t end) -> bool {
+        const SYNC& m = marks[mark];
         const Bar* shown = tracks.at(m.track, t);
-        if (!shown) return false;
-        segments.push_back({t, int32_t(std::clamp<int64_t>(end, t, bar.to)), m.track, shown->label});
+        if (!shown) {
+            if (bar.misses.size() < kMaxSegments) bar.misses.push_back({t, mark, m.track});
+            return false;
+        }
+        segments.push_back({t, int32_t(std::clamp<int64_t>(end, t, bar.to)), m.track, shown->label, shown->line, mark});
         return true;
     };
     int64_t next = int64_t(bar.from) + marks[0].length;
-    if (!take(marks[0], bar.from, next)) return segments;  // keeps its own look
+    if (!take(0, bar.from, next)) return;  // keeps its own look
     size_t pos = 1;
     while (next < bar.to && segments.size() < kMaxSegments) {
         const int32_t t = int32_t(std::max<int64_t>(next, segments.back().from));
         bool found = false;
         for (size_t tries = 0; tries < marks.size() && !found; tries++) {
-            const SYNC& m = marks[pos++ % marks.size()];
-            found = take(m, t, next + m.length);
-            if (found) next += m.length;
+            const size_t mark = pos++ % marks.size();
+            found = take(mark, t, next + marks[mark].length);
+            if (found) next += marks[mark].length;
         }
         if (!found) break;
     }
     // The last look stays until the scene's life ends.
     segments.back().to = bar.to;
-    return segments;
 }
 
 }  // namespace
@@ -102,7 +105,7 @@ Timeline buildTimeline(const LoadedShow& show) {
         if (!s.reached || s.ends) continue;
         const CScene& r = s.record;
         Bar bar{s.line, r.track, s.shownAt, r.sync ? r.syncEndTime : r.endTime, kindOf(r), objectLabel(s.text),
-                false, r.sync ? r.syncList : -1, {}};
+                false, r.sync ? r.syncList : -1, {}, {}};
         if (r.sceneNumber == 1 && bar.label.empty()) bar.label = "tube";
         bar.vanishes = bar.kind != BarKind::Template && bar.to <= bar.from;
         t.bars.push_back(bar);
@@ -123,7 +126,7 @@ Timeline buildTimeline(const LoadedShow& show) {
     for (Bar& b : t.bars) {
         if (b.kind != BarKind::Sync || b.syncList < 0 || size_t(b.syncList) >= show.syncLists.size()) continue;
         if (segments > kMaxAllSegments) break;
-        b.segments = syncSegments(b, show.syncLists[size_t(b.syncList)], tracks);
+        syncSegments(b, show.syncLists[size_t(b.syncList)], tracks);
         segments += b.segments.size();
     }
     return t;

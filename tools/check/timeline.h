@@ -14,6 +14,15 @@ struct SyncSegment {
     int32_t from, to;
     int32_t track;      // the template's track
     std::string label;  // the template's object
+    int line;           // the template's statement
+    size_t mark;        // the mark's index in the sync list
+};
+
+// A mark that found no scene of its track.
+struct SyncMiss {
+    int32_t at;
+    size_t mark;  // its index in the sync list
+    int32_t track;
 };
 
 // One scene: from the moment the player parses it to the end of its life.
@@ -26,6 +35,7 @@ struct Bar {
     bool vanishes;      // erased on the frame it appears
     int32_t syncList;   // the list a sync scene follows, or -1
     std::vector<SyncSegment> segments;
+    std::vector<SyncMiss> misses;
 };
 
 struct Timeline {

@@ -6,33 +6,13 @@
 
 #include "checks.h"  // Required for: seconds
 #include "timeline.h"
+#include "timeline_style.h"
 
 namespace {
 
 const double kLeft = 96, kRight = 56, kTop = 84, kBottom = 44, kPlotWidth = 1040;
 const double kLaneHeight = 24, kRowPad = 6;
 const double kCharWidth = 6.4;  // of the 11 px labels, for cutting them to fit
-
-struct Style {
-    const char* fill;
-    const char* stroke;
-    const char* name;
-};
-
-Style styleOf(BarKind kind) {
-    switch (kind) {
-    case BarKind::Image: return {"#4e79a7", "#2f4b69", "image"};
-    case BarKind::Model: return {"#59a14f", "#36632f", "model"};
-    case BarKind::Tube: return {"#b07aa1", "#6e4a65", "tube"};
-    case BarKind::Template: return {"#ffffff", "#7f7f7f", "sync template"};
-    case BarKind::Sync: return {"#e8e8e8", "#7f7f7f", "sync scene"};
-    case BarKind::Nothing: break;
-    }
-    return {"#bab0ac", "#7a716d", "draws nothing"};
-}
-
-// Template tracks get light colours in the order the picture meets them.
-const char* const kSyncPalette[] = {"#f28e2b", "#edc948", "#76b7b2", "#ff9da7", "#9c755f", "#e15759", "#8cd17d", "#bab0ac"};
 
 std::string escape(const std::string& text) {
     std::string out;
@@ -134,7 +114,7 @@ void Canvas::layOut() {
     size_t next = 0;
     for (const Bar& b : t_.bars)
         for (const SyncSegment& s : b.segments)
-            if (!colours_.count(s.track)) colours_[s.track] = kSyncPalette[next++ % std::size(kSyncPalette)];
+            if (!colours_.count(s.track)) colours_[s.track] = syncColour(next++);
 }
 
 void Canvas::text(double x, double y, const std::string& s, const char* attributes) {
@@ -155,7 +135,7 @@ void Canvas::legend(double y) {
     const BarKind kinds[] = {BarKind::Image, BarKind::Model, BarKind::Tube, BarKind::Template, BarKind::Sync, BarKind::Nothing};
     double x = kLeft;
     for (BarKind kind : kinds) {
-        const Style s = styleOf(kind);
+        const BarStyle s = barStyle(kind);
         out_ += "<rect x=\"" + num(x) + "\" y=\"" + num(y) + "\" width=\"14\" height=\"10\" rx=\"2\" fill=\"" + s.fill +
                 "\" stroke=\"" + s.stroke + "\"" + (kind == BarKind::Template ? " stroke-dasharray=\"3 2\"" : "") + "/>\n";
         text(x + 19, y + 9, s.name, "class=\"legend\"");
@@ -215,7 +195,7 @@ void Canvas::syncBar(const Bar& b, double y, double x0, double x1) {
 }
 
 void Canvas::bar(const Bar& b, double y) {
-    const Style s = styleOf(b.kind);
+    const BarStyle s = barStyle(b.kind);
     const double x0 = x(b.from), x1 = std::max(x(b.to), x0 + 2);
     const std::string tip = "line " + std::to_string(b.line) + ": " + (b.label.empty() ? "no object" : b.label) + ", " +
                             seconds(b.from) + (b.kind == BarKind::Template ? " on (template)" : " to " + seconds(b.to));

@@ -1,19 +1,9 @@
-// One captured frame as GL reads it back, and where it goes.
+// Where captured frames go.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
-struct Frame {
-    int width = 0;
-    int height = 0;
-    int64_t index = 0;          // counted from the first frame written
-    std::vector<uint8_t> rgba;  // 4 bytes a pixel, bottom row first (GL's origin)
-
-    // Row y counted from the top of the picture.
-    const uint8_t* topRow(int y) const { return rgba.data() + size_t(height - 1 - y) * size_t(width) * 4; }
-};
+#include "frame.h"
 
 // Where frames go. write() may run on a writer thread; with ordered() false
 // several writers may call it at once, in any order.

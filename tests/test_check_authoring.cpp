@@ -1,0 +1,136 @@
+// korvane-check on mistakes real authors made that the player plays without
+// a word: music it passes over, objects of the wrong kind, templates that
+// are gone, misspelt clauses, indented comments, models and pictures that
+// load only in part; and the model list.
+#include <gtest/gtest.h>
+
+#include "shapes3ds.h"
+#include "support/check_run.h"
+#include "support/showdir.h"
+
+namespace {
+
+class CheckAuthoring : public ::testing::Test {
+protected:
+    ShowDir show;
+
+    void SetUp() override { ASSERT_TRUE(writeCheckJpeg(show.data() + "/a.jpg")); }
+    CheckRun run(const std::string& script) {
+        show.writeScript(script);
+        return runCheck(show.path());
+    }
+};
+
+TEST_F(CheckAuthoring, MusicThePlayerPassesOver) {
+    for (const char* name : {"theme.s3m", "loop.mod", "voice.wav", "song.flac", "intro.Mp3"})
+        show.write(name, std::string(64, 'x'));
+    show.write("notes.txt", "not music\n");
+    const CheckRun r = run("@sync\n1.0 end\n");
+    EXPECT_EQ(r.status, 0);
+    for (const char* name : {"theme.s3m", "loop.mod", "voice.wav", "song.flac", "intro.Mp3"}) {
+        const auto found = linesStartingWith(r, std::string(name) + ": warning: music the player does not play");
+        ASSERT_EQ(found.size(), 1u) << name << ::testing::PrintToString(r.lines);
+        EXPECT_NE(found[0].find("mp3, ogg, .xm or .it"), std::string::npos) << found[0];
+    }
+    EXPECT_EQ(r.lines.size(), 5u) << ::testing::PrintToString(r.lines);
+}
+
+TEST_F(CheckAuthoring, ModelInAnImageSceneAndImageInAModelScene) {
+    ASSERT_TRUE(writeCheckModel(show.data() + "/ship.3ds"));
+    const CheckRun r = run(
+        "@sync\n"
+        "0 track 1 type 1 object ship.3ds duration 1.0\n"
+        "0 track 2 type 0 object a.jpg translate 0 0 -5 duration 1.0\n"
+        "0 track 3 type 0 object ship.3ds translate 0 0 -5 duration 1.0\n"
+        "1.0 end\n");
+    EXPECT_EQ(r.status, 1);
+    ASSERT_EQ(r.lines.size(), 2u) << ::testing::PrintToString(r.lines);
+    EXPECT_EQ(r.lines[0].rfind("script.txt:2: error: 'ship.3ds' is a model, but this is an image scene", 0), 0u)
+        << r.lines[0];
+    EXPECT_NE(r.lines[0].find("in the corner"), std::string::npos);
+    EXPECT_EQ(r.lines[1].rfind("script.txt:3: error: 'a.jpg' is an image, but this is a model scene", 0), 0u)
+        << r.lines[1];
+}
+
+TEST_F(CheckAuthoring, TemplateWithoutInsyncIsGoneBeforeItsMark) {
+    ASSERT_TRUE(writeCheckJpeg(show.data() + "/b.jpg"));
+    const CheckRun r = run(
+        "Sync 21 0.5 22 0.5\n"
+        "@sync\n"
+        "0 track 21 type 1 object a.jpg duration 0.8\n"
+        "0 track 22 type 1 object b.jpg insync\n"
+        "0 track 5 type 1 object a.jpg sync 0 duration 3.0\n"
+        "1.0 track 21 type 1 object b.jpg duration 0.5\n"
+        "3.0 end\n");
+    EXPECT_EQ(r.status, 0);
+    ASSERT_EQ(r.lines.size(), 2u) << ::testing::PrintToString(r.lines);
+    EXPECT_EQ(r.lines[0],
+              "script.txt:3: warning: this scene of track 21 has no 'insync', so it is gone at 0.8 s; mark 1 of sync "
+              "list 0 (line 1) needs track 21 at 1.0 s for the sync scene on line 5 and takes the scene on line 6 "
+              "instead (give this scene 'insync')");
+    EXPECT_EQ(r.lines[1],
+              "script.txt:6: warning: this scene of track 21 has no 'insync', so it is gone at 1.5 s; mark 1 of sync "
+              "list 0 (line 1) needs track 21 at 2.0 s for the sync scene on line 5 and finds no template (give this "
+              "scene 'insync')");
+}
+
+TEST_F(CheckAuthoring, MisspeltClauseKeepsItsOperandsAndIndentedCommentsGetOneFinding) {
+    const CheckRun r = run(
+        "Define FADE opacity 0 to 1\n"
+        "   # Sync 1 0.5 comes later\n"
+        "@sync\n"
+        "0 track 1 type 1 object a.jpg FADE colour 1 0 0 duration 1.0\n"
+        "\t# fade in the sky at 0.5\n"
+        "1.0 end\n");
+    EXPECT_EQ(r.status, 1);
+    ASSERT_EQ(r.lines.size(), 3u) << ::testing::PrintToString(r.lines);
+    // The operands are not looked for in FADE, which holds a 1 and a 0 too.
+    EXPECT_EQ(r.lines[0],
+              "script.txt:2: error: a comment starts in the first column: after blanks, '#' starts none and the line "
+              "is read as script: 'Sync' makes a sync list of the words after it");
+    EXPECT_EQ(r.lines[1],
+              "script.txt:4: warning: 'colour' is not a keyword and is ignored, and so are its operands '1 0 0'; did "
+              "you mean 'color'?");
+    EXPECT_EQ(r.lines[2],
+              "script.txt:5: error: a comment starts in the first column: after blanks, '#' starts none and the line "
+              "is read as script: a statement");
+}
+
+TEST_F(CheckAuthoring, ModelsAndPicturesThatLoadInPart) {
+    show.write("fleet.3ds", file3DS({boxMesh("one"), boxMesh("two", 2.0f), boxMesh("three", 3.0f)}, "a.jpg"));
+    // An exporter that left the main chunk's length 0.
+    std::string unsized = file3DS({boxMesh("box")});
+    unsized.replace(2, 4, 4, '\0');
+    show.write("unsized.3ds", unsized);
+    ASSERT_EQ(runCommand("convert -size 256x256 plasma:fractal -seed 7 '" + show.data() + "/cut.jpg' 2>/dev/null"), 0);
+    const std::string picture = readFile(show.data() + "/cut.jpg");
+    show.write("cut.jpg", picture.substr(0, picture.size() / 2));
+    const CheckRun r = run("@sync\n1.0 end\n");
+    EXPECT_EQ(r.status, 0);
+    ASSERT_EQ(r.lines.size(), 3u) << ::testing::PrintToString(r.lines);
+    EXPECT_EQ(r.lines[0], "cut.jpg: warning: libjpeg reads it only in part (Premature end of JPEG file); the player "
+                          "shows what is missing in grey");
+    EXPECT_EQ(r.lines[1], "fleet.3ds: note: 3 meshes: the player draws them all as one model, with the texture the "
+                          "file names last ('a.jpg')");
+    EXPECT_EQ(r.lines[2].rfind("unsized.3ds: warning: a chunk that holds others claims more bytes than the file has", 0),
+              0u)
+        << r.lines[2];
+}
+
+TEST_F(CheckAuthoring, ModelListSaysWhatToPlace) {
+    Mesh3DS low = boxMesh("low", 2.0f);
+    Mesh3DS high = boxMesh("high", 1.0f);
+    for (VECTOR& v : high.vertices) v.y += 4.0f;
+    show.write("tower.3ds", file3DS({low, high}, "a.jpg"));
+    show.write("crate.3ds", file3DS({boxMesh("crate")}, "CRATE.JPG"));
+    show.write("ignored.3DS", file3DS({boxMesh("x")}));
+    const CheckRun r = runCheck(show.path(), "--models");  // needs no script
+    EXPECT_EQ(r.status, 0) << r.errors;
+    EXPECT_EQ(r.lines, (std::vector<std::string>{
+                           "crate.3ds: 1 mesh, 8 vertices, 12 triangles, texture 'CRATE.JPG' (not an image in data), "
+                           "x -0.5 to 0.5, y -0.5 to 0.5, z -0.5 to 0.5",
+                           "tower.3ds: 2 meshes, 16 vertices, 24 triangles, texture 'a.jpg' (loaded), x -1 to 1, "
+                           "y -1 to 4.5, z -1 to 1"}));
+}
+
+}  // namespace

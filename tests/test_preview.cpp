@@ -1,0 +1,333 @@
+// korvane-preview under X, driven by keys and clicks as an author drives it
+// while writing a show in a temporary directory.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "support/capture_run.h"
+#include "support/e2e_screen.h"
+#include "support/player.h"
+#include "support/showdir.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+const std::vector<std::string> kQuiet = {"SDL_AUDIODRIVER=dummy"};
+const int kWidth = 320, kHeight = 240;
+const char* const kSize = "320x240";
+
+// Ten seconds each of red, green and blue over the whole window, then the end.
+const char* const kThreeColours =
+    "@sync\n"
+    "0 track 1 type 1 object red.jpg move 0 0 duration 10.0\n"
+    "10.0 track 1 type 1 object green.jpg move 0 0 duration 10.0\n"
+    "20.0 track 1 type 1 object blue.jpg move 0 0 duration 10.0\n"
+    "30.0 end\n";
+
+void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The show time in a title "Korvane preview M:SS.mmm state", or -1.
+int titleTime(const std::string& title) {
+    int minutes = 0, seconds = 0, ms = 0;
+    if (std::sscanf(title.c_str(), "Korvane preview %d:%d.%d", &minutes, &seconds, &ms) != 3) return -1;
+    return (minutes * 60 + seconds) * 1000 + ms;
+}
+
+bool red(const Rgb& p) { return p[0] > 180 && p[1] < 70 && p[2] < 70; }
+bool green(const Rgb& p) { return p[1] > 150 && p[0] < 70 && p[2] < 70; }
+bool blue(const Rgb& p) { return p[2] > 180 && p[0] < 70 && p[1] < 70; }
+
+// The colour of the middle of the window, below the overlay's text and
+// above its strip.
+Rgb middle(const Picture& p) { return meanColour(p, 120, 140, 80, 30); }
+
+// A show directory with the three solid pictures, and the preview on it.
+class PreviewTest : public ::testing::Test {
+protected:
+    PreviewTest() : preview(KORVANE_PREVIEW) {
+        writeSolidJpeg(show.data() + "/red.jpg", kWidth, kHeight, "rgb(230,20,20)");
+        writeSolidJpeg(show.data() + "/green.jpg", kWidth, kHeight, "rgb(20,230,20)");
+        writeSolidJpeg(show.data() + "/blue.jpg", kWidth, kHeight, "rgb(20,20,230)");
+    }
+
+    // Starts the preview with the script (when not null) and finds its window.
+    void start(const char* script, std::vector<std::string> args = {}) {
+        if (script) show.writeScript(script);
+        args.insert(args.begin(), {".", "--size", kSize});
+        ASSERT_TRUE(preview.start(show.path(), args, kQuiet));
+        window = preview.window();
+        ASSERT_NE(window, 0u) << preview.errorOutput();
+    }
+
+    // As editors save: a new file renamed over the script.
+    void renameScript(const std::string& text) {
+        show.write(".script.txt.new", text);
+        fs::rename(show.data() + "/.script.txt.new", show.data() + "/script.txt");
+    }
+
+    Picture grab() {
+        Picture p;
+        EXPECT_TRUE(grabWindow(window, p));
+        return p;
+    }
+
+    // Grabs until the middle of the window passes test; false after timeout.
+    bool waitForPicture(bool (*test)(const Rgb&), double timeoutSeconds) {
+        const auto start = Clock::now();
+        do {
+            Picture p;
+            if (grabWindow(window, p) && test(middle(p))) return true;
+            sleepMs(50);
+        } while (msSince(start) < timeoutSeconds * 1000);
+        return false;
+    }
+
+    std::string waitForTitle(const std::function<bool(const std::string&)>& done, double timeoutSeconds = 15) {
+        return waitForName(window, done, timeoutSeconds);
+    }
+
+    // Lets the show play to at least fromMs, then pauses it; the paused title.
+    std::string pauseAfter(int fromMs, const std::string& keysFirst = "") {
+        waitForTitle([&](const std::string& t) { return titleTime(t) >= fromMs; });
+        EXPECT_TRUE(sendKey(window, keysFirst + " space"));
+        return waitForTitle([](const std::string& t) { return t.find(" paused") != std::string::npos; });
+    }
+
+    void quit() {
+        ASSERT_TRUE(sendKey(window, "Escape"));
+        EXPECT_EQ(preview.wait(10), 0) << preview.errorOutput();
+    }
+
+    ShowDir show;
+    Player preview;
+    unsigned long window = 0;
+};
+
+bool paused(const std::string& title) { return title.find(" paused") != std::string::npos; }
+
+TEST_F(PreviewTest, SeekingLandsOnThePictureOfItsTimeAndTheTitleFollows) {
+    REQUIRE_DISPLAY();
+    start(kThreeColours, {"--at", "15.0"});
+    std::string title = waitForTitle([](const std::string& t) { return titleTime(t) >= 15000; });
+    EXPECT_LT(titleTime(title), 20000) << title;
+    EXPECT_TRUE(waitForPicture(green, 5));
+
+    ASSERT_TRUE(sendKey(window, "Next"));  // Page Down: 10 s on
+    title = waitForTitle([](const std::string& t) { return titleTime(t) >= 25000; });
+    EXPECT_GE(titleTime(title), 25000) << title;
+    EXPECT_TRUE(waitForPicture(blue, 5));
+
+    ASSERT_TRUE(sendKey(window, "Home"));
+    title = waitForTitle([](const std::string& t) { return titleTime(t) >= 0 && titleTime(t) < 5000; });
+    EXPECT_LT(titleTime(title), 5000) << title;
+    EXPECT_TRUE(waitForPicture(red, 5));
+
+    // The end holds the last frame before it instead of quitting.
+    ASSERT_TRUE(sendKey(window, "End"));
+    title = waitForTitle([](const std::string& t) { return t == "Korvane preview 0:30.000 paused at end"; });
+    EXPECT_EQ(title, "Korvane preview 0:30.000 paused at end");
+    EXPECT_TRUE(waitForPicture(blue, 5));
+    sleepMs(500);
+    EXPECT_TRUE(preview.running());
+    quit();
+}
+
+TEST_F(PreviewTest, PauseHoldsTheFrameAndResumeMovesOn) {
+    REQUIRE_DISPLAY();
+    // A fade that changes every frame.
+    start("@sync\n0 track 1 type 1 object green.jpg move 0 0 opacity 0 to 1 duration 60.0\n");
+    const std::string title = pauseAfter(1000, "h");
+    ASSERT_TRUE(paused(title)) << title;
+    sleepMs(300);
+    const Picture before = grab();
+    sleepMs(1000);
+    const Picture after = grab();
+    EXPECT_EQ(windowName(window), title);
+    ASSERT_EQ(before.rgb.size(), after.rgb.size());
+    EXPECT_TRUE(before.rgb == after.rgb) << "the held frame changed";
+
+    ASSERT_TRUE(sendKey(window, "space"));
+    const std::string moving = waitForTitle([&](const std::string& t) { return titleTime(t) > titleTime(title) + 500; });
+    EXPECT_GT(titleTime(moving), titleTime(title) + 500) << moving;
+    EXPECT_GT(middle(grab())[1], middle(before)[1]);
+    quit();
+}
+
+TEST_F(PreviewTest, ALoopReturnsToItsStart) {
+    REQUIRE_DISPLAY();
+    start("@sync\n0 track 1 type 1 object red.jpg move 0 0 duration 1.5\n"
+          "1.5 track 1 type 1 object green.jpg move 0 0 duration 10.0\n",
+          {"--loop", "1.0", "2.0"});
+    const auto start = Clock::now();
+    int latest = -1, returns = 0;
+    bool sawRed = false, sawGreen = false;
+    while (msSince(start) < 6000 && (returns < 2 || !sawRed || !sawGreen)) {
+        const int t = titleTime(windowName(window));
+        if (t >= 0) {
+            EXPECT_GE(t, 1000);
+            EXPECT_LT(t, 2300);
+            if (latest >= 1600 && t < latest) returns++;
+            latest = t;
+        }
+        const Picture p = grab();
+        sawRed = sawRed || red(middle(p));
+        sawGreen = sawGreen || green(middle(p));
+    }
+    EXPECT_GE(returns, 2);
+    EXPECT_TRUE(sawRed);
+    EXPECT_TRUE(sawGreen);
+    quit();
+}
+
+TEST_F(PreviewTest, AScriptRenamedOverTheOldOneChangesThePictureWithinASecond) {
+    REQUIRE_DISPLAY();
+    start("@sync\n0 track 1 type 1 object red.jpg move 0 0 duration 60.0\n");
+    const std::string title = pauseAfter(2000);
+    ASSERT_TRUE(waitForPicture(red, 5));
+
+    // The picture the old script shows goes in the same save: nothing of the
+    // old script may count in the new one's check.
+    const auto written = Clock::now();
+    fs::remove(show.data() + "/red.jpg");
+    renameScript("@sync\n0 track 1 type 1 object blue.jpg move 0 0 duration 60.0\n");
+    ASSERT_TRUE(waitForPicture(blue, 5));
+    // A second, and room for grabbing the window on a busy machine.
+    EXPECT_LT(msSince(written), 1500);
+    // It stays paused at the same time.
+    EXPECT_EQ(windowName(window), title);
+    quit();
+}
+
+TEST_F(PreviewTest, AScriptWithAnErrorKeepsTheLastGoodPictureAndShowsTheFinding) {
+    REQUIRE_DISPLAY();
+    start("@sync\n0 track 1 type 1 object red.jpg move 0 0 duration 60.0\n");
+    ASSERT_TRUE(waitForPicture(red, 10));
+    auto errorText = [](const Rgb& c) { return c[0] > 200 && c[1] > 90 && c[1] < 140 && c[2] > 80 && c[2] < 125; };
+    EXPECT_EQ(countPixels(grab(), 0, 0, kWidth, kHeight / 2, errorText), 0);
+
+    renameScript("@sync\n0 track 1 type 1 object blue.jpg move 0 0 duration 60.0\n"
+                 "1.0 track 2 type 1 object missing.jpg\n");
+    sleepMs(1500);
+    const Picture kept = grab();
+    EXPECT_TRUE(red(middle(kept)));
+    EXPECT_GT(countPixels(kept, 0, 0, kWidth, kHeight / 2, errorText), 20) << "no finding in the overlay";
+    EXPECT_NE(preview.errorOutput().find("script.txt:3: error: no image 'missing.jpg' in data"), std::string::npos)
+        << preview.errorOutput();
+    // A seek back plays the last good version too, not the text now on disk.
+    ASSERT_TRUE(sendKey(window, "Home"));
+    waitForTitle([](const std::string& t) { return titleTime(t) >= 0 && titleTime(t) < 1000; });
+    sleepMs(300);
+    EXPECT_TRUE(red(middle(grab())));
+
+    renameScript("@sync\n0 track 1 type 1 object blue.jpg move 0 0 duration 60.0\n");
+    ASSERT_TRUE(waitForPicture(blue, 5));
+    EXPECT_EQ(countPixels(grab(), 0, 0, kWidth, kHeight / 2, errorText), 0);
+    quit();
+}
+
+TEST_F(PreviewTest, AClickOnTheTimelineStripSeeksThere) {
+    REQUIRE_DISPLAY();
+    start(kThreeColours);
+    pauseAfter(0);
+    ASSERT_TRUE(waitForPicture(red, 10));
+    // The strip's one row: the image bars from 0 to the end at 30 s, in the
+    // checker's image colour over the strip's dark band.
+    const Picture p = grab();
+    auto barColour = [](const Rgb& c) { return c[2] > c[0] + 40 && c[2] > 110 && c[2] < 200; };
+    int row = -1, left = -1, right = -1;
+    for (int y = kHeight - 1; y > kHeight * 3 / 4 && row < 0; y--)
+        if (countPixels(p, 0, y, kWidth, 1, barColour) > kWidth / 2) row = y;
+    ASSERT_GE(row, 0) << "no strip";
+    for (int x = 0; x < kWidth; x++)
+        if (barColour(p.at(x, row))) {
+            if (left < 0) left = x;
+            right = x;
+        }
+    ASSERT_TRUE(sendClick(window, left + (right - left) * 5 / 6, row));  // 25 s
+    const std::string title = waitForTitle([](const std::string& t) { return titleTime(t) >= 20000; });
+    EXPECT_NEAR(titleTime(title), 25000, 500) << title;
+    EXPECT_TRUE(waitForPicture(blue, 5));
+    quit();
+}
+
+// The frame on screen with the overlay off, and the picture S writes, are
+// what korvane-capture makes of the same show time.
+TEST_F(PreviewTest, TheHeldFrameAndItsShotAreTheCaptureOfTheirTime) {
+    REQUIRE_DISPLAY();
+    // A fade, a move and a turn: every millisecond gives another picture.
+    const std::string script =
+        "@sync\n"
+        "0 track 2 type 1 object green.jpg move 0 0 opacity 0.2 to 1 duration 60.0\n"
+        "0 track 1 type 1 object red.jpg move 0 0 to 300 200 scale 0.3 0.3 1 angle 0 to 90 rotate 0 0 1 "
+        "duration 60.0\n";
+    start(script.c_str(), {"--at", "2.0"});
+    const std::string title = pauseAfter(3000);
+    const int t = titleTime(title);
+    ASSERT_GE(t, 3000) << title;
+
+    const std::string capture = show.path() + "/capture.png";
+    const ToolRun run = runCapture({"--dir", show.path(), "--size", kSize, "--shot", std::to_string(t), "--out", capture});
+    ASSERT_EQ(run.status, 0) << run.errors;
+    Picture expected;
+    ASSERT_TRUE(readPicture(capture, expected));
+
+    ASSERT_TRUE(sendKey(window, "h"));
+    sleepMs(300);
+    const Picture onScreen = grab();
+    ASSERT_EQ(onScreen.width, expected.width);
+    ASSERT_EQ(onScreen.height, expected.height);
+    EXPECT_TRUE(onScreen.rgb == expected.rgb) << "the window differs from the capture at " << t << " ms";
+
+    ASSERT_TRUE(sendKey(window, "h s"));
+    const std::string shot = show.path() + "/korvane-" + std::to_string(t / 1000) + "." +
+                             std::string(3 - std::to_string(t % 1000).size(), '0') + std::to_string(t % 1000) + ".png";
+    for (int i = 0; i < 100 && !fs::exists(shot); i++) sleepMs(50);
+    Picture written;
+    ASSERT_TRUE(readPicture(shot, written)) << shot << " is not there";
+    EXPECT_TRUE(written.rgb == expected.rgb) << "the shot differs from the capture at " << t << " ms";
+    quit();
+}
+
+TEST_F(PreviewTest, WithoutAScriptItWaitsForOneAndTheEndDoesNotQuit) {
+    REQUIRE_DISPLAY();
+    start(nullptr);
+    sleepMs(500);
+    EXPECT_TRUE(preview.running());
+    EXPECT_NE(preview.errorOutput().find("cannot read data/script.txt"), std::string::npos) << preview.errorOutput();
+
+    renameScript("@sync\n0 track 1 type 1 object red.jpg move 0 0 duration 60.0\n1.0 end\n");
+    ASSERT_TRUE(waitForPicture(red, 5));
+    const std::string title = waitForTitle([](const std::string& t) { return t.find("paused at end") != std::string::npos; });
+    EXPECT_EQ(title, "Korvane preview 0:01.000 paused at end");
+    EXPECT_TRUE(red(middle(grab())));
+    EXPECT_TRUE(preview.running());
+    ASSERT_TRUE(sendCloseRequest(window));
+    EXPECT_EQ(preview.wait(10), 0) << preview.errorOutput();
+}
+
+TEST(PreviewCommandLine, HelpNamesEveryOptionAndKeyAndBadOptionsAreRefused) {
+    const ToolRun help = runTool(KORVANE_PREVIEW, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* word : {"--at", "--loop", "--bpm", "--beat-offset", "--size", "--fullscreen", "Space", "Left",
+                             "Page Up", "Shift+Left", "Up", "Home", "End", "[", "]", " L ", " R ", " S ", " H ",
+                             " F ", "Escape", "click"})
+        EXPECT_NE(help.output.find(word), std::string::npos) << word << " is not in:\n" << help.output;
+
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--at", "soon"}, {"--loop", "2.0", "1.0"}, {"--beat-offset", "500"}, {"--size", "0x0"}, {"a", "b"}}) {
+        const ToolRun run = runTool(KORVANE_PREVIEW, args);
+        EXPECT_EQ(run.status, 1) << args[0];
+        EXPECT_EQ(run.errors.rfind("korvane-preview: ", 0), 0u) << run.errors;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,55 @@
+// One model of data/, read by the player's loader: what it draws wrongly,
+// what it leaves out, and the texture it asks for.
+#include <cstring>  // Required for: strnlen
+#include <string>
+
+#include "assets/objectloader.h"
+#include "checks.h"
+#include "shell/init.h"
+
+namespace {
+
+std::string textureHint(const DataIndex& data, const std::string& name) {
+    const std::string hint = data.hint(name, AssetKind::Texture);
+    return hint.empty() ? std::string() : "; " + hint;
+}
+
+}  // namespace
+
+std::string ownTextureName(const object_type& model) {
+    return std::string(model.textureName, strnlen(model.textureName, sizeof model.textureName));
+}
+
+void checkModel(const DataIndex& data, const DataFile& f, Findings& findings) {
+    Load3DSReport report;
+    if (!Load3DS(std::string(kDataPrefix) + f.name, &report)) {
+        findings.add(f.name, 0, Severity::Error, "cannot be read");
+        return;
+    }
+    auto error = [&](const std::string& m) { findings.add(f.name, 0, Severity::Error, m); };
+    auto warning = [&](const std::string& m) { findings.add(f.name, 0, Severity::Warning, m); };
+    if (report.walkStoppedEarly)
+        error("the chunk walk stops early: a chunk length is below 6 or runs past the end of the file");
+    else if (report.containerLengthWrong)
+        warning("a chunk that holds others claims more bytes than the file has (is the file cut short?); "
+                "the player reads the chunks that are there");
+    if (report.indicesOutOfRange > 0)
+        error(std::to_string(report.indicesOutOfRange) + " triangles name vertices the file does not have; they are not drawn");
+    if (report.countsCut) warning("a count is larger than its chunk holds; the rest is cut off");
+    if (report.nameTruncated) warning("a name has no end within 20 bytes; it is cut");
+    if (report.mapcoordsMissing > 0)
+        warning(std::to_string(report.mapcoordsMissing) + " vertex uses have no mapping coordinate");
+    const object_type* model = getObject(getObjectNum(f.name));
+    if (report.meshes > 1 && model) {
+        const std::string texture = ownTextureName(*model);
+        findings.add(f.name, 0, Severity::Note,
+                     std::to_string(report.meshes) + " meshes: the player draws them all as one model, with the texture " +
+                         (texture.empty() ? "of the scene's 'mask' (the file names none)"
+                                          : "the file names last ('" + texture + "')"));
+    }
+    if (!model || !model->textureName[0]) return;
+    const std::string texture = ownTextureName(*model);
+    if (!data.has(texture, AssetKind::Texture))
+        warning("its texture '" + texture + "' is not an image in data; without a 'mask' it is drawn untextured" +
+                textureHint(data, texture));
+}

@@ -1,0 +1,26 @@
+// The textures and models of data/ in the engine's tables, kept as a fresh
+// start would have loaded them while files change under the preview.
+#pragma once
+
+#include <map>
+#include <string>
+
+class PreviewAssets {
+public:
+    // Loads every texture and model of data/ as the player's scan does, and
+    // drops those whose files are gone.
+    void loadAll();
+    // Loads data/NAME again, or drops it from its table when it is gone or
+    // no longer an asset. A JPEG that cannot be loaded keeps its last good
+    // version and is listed in problems(). False when the tables are as
+    // they were: the file is no texture or model and was none.
+    bool reload(const std::string& name);
+
+    // What is wrong with a file of data/, by name.
+    const std::map<std::string, std::string>& problems() const { return problems_; }
+
+private:
+    std::map<std::string, std::string> problems_;
+};
+
+extern PreviewAssets assets;

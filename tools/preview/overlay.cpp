@@ -1,0 +1,122 @@
+#include "overlay.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "assets.h"
+#include "audio_out.h"
+#include "overlay_gl.h"
+#include "reload.h"
+#include "show.h"
+
+namespace {
+
+const int kPad = 6;
+const size_t kMaxLiveLines = 6;
+const size_t kMaxFindings = 8;
+
+// The statement as written on its first line, without the indent.
+std::string scriptLine(const std::vector<std::string>& physical, int line) {
+    if (line < 1 || size_t(line) > physical.size()) return "";
+    const std::string& text = physical[size_t(line) - 1];
+    const size_t first = text.find_first_not_of(" \t");
+    return first == std::string::npos ? "" : text.substr(first, 160);
+}
+
+}  // namespace
+
+std::string clockText(int32_t ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%d:%02d.%03d", ms / 60000, ms / 1000 % 60, ms % 1000);
+    return text;
+}
+
+std::string barBeatText(int32_t ms, double bpm, int32_t offset) {
+    const double beats = std::floor((double(ms) - double(offset)) * bpm / 60000.0);
+    const long long beat = (long long)beats;
+    const long long bar = beat >= 0 ? beat / 4 : (beat - 3) / 4;
+    char text[48];
+    std::snprintf(text, sizeof text, "%lld:%lld", bar + 1, beat - bar * 4 + 1);
+    return text;
+}
+
+bool Overlay::open(int width, int height, std::string& error) {
+    width_ = width;
+    height_ = height;
+    return text_.open(height, error);
+}
+
+void Overlay::timelineChanged() { strip_.layOut(reloader.playing().timeline, width_, height_); }
+
+// One line of text on a dark band; returns the y of the next line.
+int Overlay::line(const std::string& text, int y, float r, float g, float b) {
+    const int w = text_.width(text);
+    glColor4f(0, 0, 0, 0.55f);
+    fillRect(float(kPad - 3), float(y), float(kPad + w + 3), float(y + text_.lineHeight()));
+    glColor4f(r, g, b, 1);
+    text_.draw(text, kPad, y);
+    return y + text_.lineHeight();
+}
+
+static std::string statusText(const OverlayView& view) {
+    char fps[32];
+    std::snprintf(fps, sizeof fps, "  %.0f fps", view.fps);
+    std::string status = clockText(view.time) + "  frame " + std::to_string(gridFrameAt(view.time)) + fps;
+    if (view.bpm > 0) status += "  bar " + barBeatText(view.time, view.bpm, view.beatOffset);
+    if (view.atEnd)
+        status += "  END (paused)";
+    else if (view.paused)
+        status += "  PAUSED";
+    if (view.marks.loopOn) status += "  LOOP " + clockText(*view.marks.loopFrom) + "-" + clockText(*view.marks.loopTo);
+    return status;
+}
+
+// The scenes at the playhead, by the line they were written on.
+int Overlay::liveLines(int32_t t, int y) {
+    const CheckedScript& playing = reloader.playing();
+    std::vector<int> live;
+    for (const Bar& b : playing.timeline.bars)
+        if (b.kind != BarKind::Template && !b.vanishes && b.from <= t && t < b.to) live.push_back(b.line);
+    std::sort(live.begin(), live.end());
+    for (size_t i = 0; i < live.size() && i < kMaxLiveLines; i++)
+        y = line("script.txt:" + std::to_string(live[i]) + "  " + scriptLine(playing.physical, live[i]), y, 0.8f, 0.9f, 1);
+    if (live.size() > kMaxLiveLines)
+        y = line("... and " + std::to_string(live.size() - kMaxLiveLines) + " more scenes", y, 0.8f, 0.9f, 1);
+    return y;
+}
+
+// What is wrong with the files, errors in red and warnings in yellow.
+int Overlay::problems(int y) {
+    const CheckedScript& latest = reloader.latest();
+    if (!latest.read)
+        y = line(latest.readError + (reloader.playing().read ? "; the last good version plays" : "; waiting for one"),
+                 y, 1, 0.45f, 0.4f);
+    else if (reloader.kept())
+        y = line("script.txt has errors; the last good version plays until they are fixed", y, 1, 0.45f, 0.4f);
+    for (size_t i = 0; i < latest.findings.size() && i < kMaxFindings; i++) {
+        const bool error = latest.findings[i].find(": error: ") != std::string::npos;
+        y = line(latest.findings[i], y, 1, error ? 0.45f : 0.85f, error ? 0.4f : 0.3f);
+    }
+    if (latest.findings.size() > kMaxFindings)
+        y = line("... and " + std::to_string(latest.findings.size() - kMaxFindings) + " more (korvane-check lists them)",
+                 y, 1, 0.85f, 0.3f);
+    for (const auto& [name, problem] : assets.problems()) y = line("data/" + name + ": " + problem, y, 1, 0.45f, 0.4f);
+    if (!reloader.sizeNote().empty()) y = line(reloader.sizeNote(), y, 1, 0.85f, 0.3f);
+    const std::string music = audioOut.error();
+    if (!music.empty()) y = line(music, y, 1, 0.85f, 0.3f);
+    return y;
+}
+
+void Overlay::draw(const OverlayView& view) {
+    OverlayGL gl(width_, height_);
+    int y = line(statusText(view), kPad, 1, 1, 1);
+    y = liveLines(view.time, y) + text_.lineHeight() / 2;
+    if (!view.message.empty()) y = line(view.message, y, 1, 1, 0.6f);
+    problems(y);
+    strip_.draw(view.marks);
+    text_.endFrame();
+}

@@ -1,0 +1,347 @@
+#include "preview.h"
+
+#include <GL/gl.h>
+#include <SDL/SDL.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include "assets.h"
+#include "assets/dir.h"
+#include "audio_out.h"
+#include "draw/camera.h"
+#include "held_frame.h"
+#include "keys.h"
+#include "overlay.h"
+#include "playback.h"
+#include "reload.h"
+#include "shell/init.h"
+#include "shot.h"
+#include "show.h"
+#include "stats.h"
+#include "watch.h"
+#include "window.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const uint32_t kMessageMs = 4000;
+const uint32_t kTitleMs = 250;
+const uint32_t kPausedFrameMs = 30;  // a still picture needs no more than about 30 frames a second
+
+// The end of the timeline: the "end", or the last statement's start.
+int32_t lastTime() { return reloader.playing().endTime; }
+
+bool hasSyncScenes() {
+    for (const Bar& b : reloader.playing().timeline.bars)
+        if (b.kind == BarKind::Sync) return true;
+    return false;
+}
+
+class Preview {
+public:
+    Preview(const PreviewOptions& options, std::string startDir)
+        : options_(options), startDir_(std::move(startDir)) {}
+    bool open(std::string& error);
+    void run();
+
+private:
+    void events(uint32_t ticks);
+    void act(Action action, uint32_t ticks);
+    void jump(int32_t t, uint32_t ticks);
+    void reload(const DataChanges& changes, uint32_t firstEvent, uint32_t ticks);
+    bool present(int32_t t);
+    void frame(uint32_t ticks);
+    void shoot();
+    void say(const std::string& message, uint32_t ticks);
+    void title(uint32_t ticks);
+    void report();
+    void followMusicFile();
+
+    const PreviewOptions& options_;
+    const std::string startDir_;
+    int width_ = 0, height_ = 0;
+    Playback playback_;
+    HeldFrame held_;
+    Overlay overlay_;
+    DataWatch watch_;
+
+    bool quit_ = false;
+    bool seekDue_ = true;  // the playhead jumped: compose the frame there from the grid
+    bool overlayOn_ = true;
+    bool shotDue_ = false;
+    std::string message_;
+    uint32_t messageUntil_ = 0;
+    std::string title_;
+    std::string reported_;
+    uint32_t titleAt_ = 0;
+    uint32_t fpsSince_ = 0;
+    int fpsFrames_ = 0;
+    double fps_ = 0;
+
+    PreviewStats stats_;
+};
+
+bool Preview::open(std::string& error) {
+    stats_.on = options_.stats;
+    renderSize(options_, width_, height_);
+    if (!openWindow(options_.fullscreen, width_, height_, error)) return false;
+    einit.opengl();
+    camera.init();
+    held_.create(width_, height_);
+    std::string why;
+    if (!overlay_.open(width_, height_, why)) std::fprintf(stderr, "korvane-preview: no overlay text: %s\n", why.c_str());
+    if (!watch_.start(why)) std::fprintf(stderr, "korvane-preview: %s; R reloads\n", why.c_str());
+    reloader.setRenderSize(width_, height_, options_.width > 0);
+    reloader.loadAll();
+    overlay_.timelineChanged();
+    followMusicFile();
+    report();
+    const uint32_t ticks = SDL_GetTicks();
+    playback_.loopFrom = options_.loopFrom;
+    if (options_.loopFrom) playback_.loopTo = options_.loopTo;
+    playback_.loopOn = options_.loopFrom.has_value();
+    playback_.start(options_.at.value_or(options_.loopFrom.value_or(0)), false, ticks);
+    fpsSince_ = ticks;
+    return true;
+}
+
+void Preview::say(const std::string& message, uint32_t ticks) {
+    message_ = message;
+    messageUntil_ = ticks + kMessageMs;
+}
+
+void Preview::jump(int32_t t, uint32_t ticks) {
+    playback_.jump(t, ticks);
+    seekDue_ = true;
+}
+
+void Preview::act(Action action, uint32_t ticks) {
+    const int32_t t = playback_.now(ticks);
+    switch (action) {
+    case Action::None: break;
+    case Action::TogglePause:
+        if (!playback_.paused()) {
+            playback_.pause(show.composedTo() >= 0 ? show.composedTo() : t);
+            // Sync scenes switch at the frames that happen to come: the held
+            // frame is composed again as a capture composes its time.
+            if (hasSyncScenes()) seekDue_ = true;
+        } else if (playback_.atEnd()) {
+            playback_.resume(ticks);
+            jump(playback_.loopOn ? *playback_.loopFrom : 0, ticks);
+        } else {
+            playback_.resume(ticks);
+        }
+        break;
+    case Action::Back: jump(t - 1000, ticks); break;
+    case Action::Forward: jump(t + 1000, ticks); break;
+    case Action::BackFar: jump(t - 10000, ticks); break;
+    case Action::ForwardFar: jump(t + 10000, ticks); break;
+    case Action::FrameForward: jump(gridTime(gridFrameAt(t) + 1), ticks); break;
+    case Action::FrameBack: {
+        const int64_t k = gridFrameAt(t);
+        jump(gridTime(gridTime(k) < t || k == 0 ? k : k - 1), ticks);
+        break;
+    }
+    case Action::Start: jump(0, ticks); break;
+    case Action::End: jump(lastTime(), ticks); break;
+    case Action::LoopFrom:
+    case Action::LoopTo:
+        (action == Action::LoopFrom ? playback_.loopFrom : playback_.loopTo) = t;
+        if (playback_.loopOn && !playback_.loopValid()) playback_.loopOn = false;
+        say(std::string("loop ") + (action == Action::LoopFrom ? "start" : "end") + " at " + clockText(t) +
+                (playback_.loopValid() ? "" : "; the loop needs its end after its start"),
+            ticks);
+        break;
+    case Action::ToggleLoop: {
+        const std::string why = playback_.toggleLoop();
+        say(why.empty() ? std::string("loop ") + (playback_.loopOn ? "on" : "off") : why, ticks);
+        break;
+    }
+    case Action::Reload: {
+        DataChanges all;
+        all.everything = true;
+        reload(all, ticks, ticks);
+        break;
+    }
+    case Action::Shot: shotDue_ = true; break;
+    case Action::ToggleOverlay: overlayOn_ = !overlayOn_; break;
+    case Action::ToggleFullscreen:
+        if (!SDL_WM_ToggleFullScreen(SDL_GetVideoSurface())) say("full screen cannot be switched here", ticks);
+        seekDue_ = true;
+        break;
+    case Action::Quit: quit_ = true; break;
+    }
+}
+
+void Preview::events(uint32_t ticks) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) quit_ = true;
+        if (event.type == SDL_KEYDOWN) act(actionFor(event.key.keysym, playback_.paused()), ticks);
+        if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT && overlayOn_)
+            if (const std::optional<int32_t> t = overlay_.timeAt(event.button.x, event.button.y)) jump(*t, ticks);
+    }
+}
+
+void Preview::reload(const DataChanges& changes, uint32_t firstEvent, uint32_t ticks) {
+    const auto start = Clock::now();
+    const bool rewound = reloader.apply(changes.names, changes.everything);
+    overlay_.timelineChanged();
+    followMusicFile();
+    report();
+    if (!rewound) return;
+    stats_.reloaded(firstEvent, stats_.since(start));
+    // The show goes on from where it was, in the new version.
+    jump(playback_.now(ticks), ticks);
+}
+
+// Seeks to t and composes the frame there; at or past the "end", the last
+// frame before it, holding at the end. False when nothing was composed.
+bool Preview::present(int32_t t) {
+    const CheckedScript& playing = reloader.playing();
+    if (!playing.hasEnd || t < playing.endTime) return show.seek(t) && show.compose(t);
+    playback_.reachEnd(playing.endTime);
+    if (playing.endTime <= 0) {
+        // No frame comes before an "end" at 0.
+        show.rewind();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        return true;
+    }
+    const int32_t last = gridTime(gridFrameAt(playing.endTime - 1));
+    return show.seek(last) && show.compose(last);
+}
+
+void Preview::frame(uint32_t ticks) {
+    bool composed = false;
+    if (seekDue_) {
+        seekDue_ = false;
+        const int32_t t = playback_.now(ticks);
+        composed = present(t);
+        // Playing on from the frame just shown, however long the seek took.
+        if (composed && !playback_.paused()) playback_.jump(t, SDL_GetTicks());
+    } else if (!playback_.paused()) {
+        const int32_t t = playback_.now(ticks);
+        const bool loopEnds = playback_.loopOn && t >= *playback_.loopTo;
+        const auto start = Clock::now();
+        if (!loopEnds && show.compose(t)) {
+            composed = true;
+            stats_.compose(stats_.since(start));
+        } else if (playback_.loopOn) {
+            playback_.jump(*playback_.loopFrom, ticks);
+            composed = present(*playback_.loopFrom);
+        } else {
+            playback_.reachEnd(lastTime());
+        }
+    }
+    // With --stats each step is timed alone: GL may defer the work of a frame.
+    stats_.finish();
+    auto start = Clock::now();
+    if (composed) {
+        held_.take();
+        stats_.keep(stats_.since(start));
+    } else {
+        held_.show();
+    }
+    if (shotDue_) shoot();
+
+    if (overlayOn_) {
+        start = Clock::now();
+        OverlayView view;
+        view.time = playback_.now(ticks);
+        view.fps = fps_;
+        view.bpm = options_.bpm;
+        view.beatOffset = options_.beatOffset;
+        view.paused = playback_.paused();
+        view.atEnd = playback_.atEnd();
+        view.marks.playhead = view.time;
+        view.marks.loopFrom = playback_.loopFrom;
+        view.marks.loopTo = playback_.loopTo;
+        view.marks.loopOn = playback_.loopOn;
+        if (ticks < messageUntil_) view.message = message_;
+        overlay_.draw(view);
+        stats_.overlay(stats_.since(start));
+    }
+    SDL_GL_SwapBuffers();
+    if (!seekDue_) stats_.presented();
+
+    fpsFrames_++;
+    if (ticks - fpsSince_ >= 1000) {
+        fps_ = fpsFrames_ * 1000.0 / double(ticks - fpsSince_);
+        fpsFrames_ = 0;
+        fpsSince_ = ticks;
+    }
+}
+
+void Preview::shoot() {
+    shotDue_ = false;
+    Frame frame;
+    held_.read(frame);
+    say(writeShot(frame, show.composedTo() > 0 ? show.composedTo() : 0, startDir_), SDL_GetTicks());
+}
+
+void Preview::title(uint32_t ticks) {
+    std::string text = "Korvane preview " + clockText(playback_.now(ticks)) + " " +
+                       (playback_.atEnd() ? "paused at end" : playback_.paused() ? "paused" : "playing");
+    if (playback_.loopOn) text += " loop";
+    if (text == title_ || (!playback_.paused() && ticks - titleAt_ < kTitleMs)) return;
+    SDL_WM_SetCaption(text.c_str(), nullptr);
+    title_ = text;
+    titleAt_ = ticks;
+}
+
+// The music the version playing would play; the same unchanged file keeps
+// its decode, so this is cheap on every reload.
+void Preview::followMusicFile() { audioOut.open(einit.soundOn ? showMusicPath() : std::string()); }
+
+// What the overlay says of the files goes to standard error too, for a
+// terminal or an editor that reads "file:line:" messages; once per change.
+void Preview::report() {
+    std::string text;
+    const CheckedScript& latest = reloader.latest();
+    if (!latest.read)
+        text += "korvane-preview: " + latest.readError + "\n";
+    else if (reloader.kept())
+        text += std::string("korvane-preview: ") + kScriptPath + " has errors; the last good version plays\n";
+    if (reloader.kept())
+        for (const std::string& finding : latest.findings) text += finding + "\n";
+    for (const auto& [name, problem] : assets.problems())
+        text += "korvane-preview: " + std::string(kDataPrefix) + name + ": " + problem + "\n";
+    if (text.empty() && !reported_.empty()) std::fputs("korvane-preview: the files of data/ are fine again\n", stderr);
+    if (text != reported_) std::fputs(text.c_str(), stderr);
+    reported_ = text;
+}
+
+void Preview::run() {
+    while (!quit_) {
+        const uint32_t ticks = SDL_GetTicks();
+        events(ticks);
+        if (quit_) break;
+        const DataChanges changes = watch_.poll(ticks);
+        if (changes.any()) reload(changes, watch_.firstEventAt(), ticks);
+        frame(ticks);
+        title(ticks);
+        watch_.wait(SDL_GetTicks(), playback_.paused() ? kPausedFrameMs : 1);
+    }
+    stats_.print(width_, height_);
+}
+
+}  // namespace
+
+int runPreview(const PreviewOptions& options, const std::string& startDir) {
+    bool opened = false;
+    {
+        // Its textures go before the GL context does.
+        Preview preview(options, startDir);
+        std::string error;
+        opened = preview.open(error);
+        if (opened)
+            preview.run();
+        else
+            std::fprintf(stderr, "korvane-preview: %s\n", error.c_str());
+    }
+    audioOut.close();
+    SDL_Quit();
+    return opened ? 0 : 1;
+}

@@ -1,0 +1,40 @@
+// --stats: how long reloads and the parts of a frame take, on standard error.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+class PreviewStats {
+public:
+    bool on = false;
+
+    // Finishes GL's work so far when on, so that what comes next is timed alone.
+    void finish() const;
+    // Milliseconds since start, GL's work finished first when on.
+    double since(std::chrono::steady_clock::time_point start) const;
+
+    void compose(double ms) { add(compose_, ms); }
+    void keep(double ms) { add(keep_, ms); }
+    void overlay(double ms) { add(overlay_, ms); }
+
+    // A reload took the show back: firstEvent the SDL ticks of its first
+    // file event, applyMs its checks and loads.
+    void reloaded(uint32_t firstEvent, double applyMs);
+    // A frame is on screen: the first after a reload says how long it took.
+    void presented();
+    void print(int width, int height) const;
+
+private:
+    struct Sum {
+        double ms = 0;
+        long long frames = 0;
+        double perFrame() const { return frames > 0 ? ms / double(frames) : 0.0; }
+    };
+    void add(Sum& sum, double ms) const;
+
+    Sum compose_, keep_, overlay_;
+    bool reloadShown_ = true;
+    uint32_t firstEvent_ = 0;
+    double applyMs_ = 0;
+    std::chrono::steady_clock::time_point applied_;
+};
