@@ -216,6 +216,28 @@ TEST_F(SeekTest, SyncHeavyShowAtEveryEventAndMark) {
     compareEverywhere(around(events, 60));
 }
 
+// As a preview plays: frames at the clock's times, off the frame grid.
+TEST_F(SeekTest, ComposingAtATimeNotAfterTheLastGoesBackFirst) {
+    ShowDir show;
+    writeSyncShow(show);
+    load(show.path());
+    // Groups at 3000, 2999, 3001 and 3002 in that order: one is parsed per
+    // frame, so a second frame at 3010 would take the next.
+    ASSERT_EQ(playhead.seek(3010), CPlayhead::Stop::Reached);
+    ASSERT_TRUE(playhead.composeAt(3010));
+    EXPECT_EQ(playhead.frame(), firstFrameAt(3011, 60));
+    const Snapshot once = stateNow();
+    const std::vector<uint8_t> first = picture();
+    ASSERT_TRUE(playhead.composeAt(3010));
+    expectState(once, "composed again");
+    EXPECT_EQ(differingPixels(picture(), first), 0);
+    // And from later on.
+    ASSERT_TRUE(playhead.composeAt(7400));
+    ASSERT_TRUE(playhead.composeAt(3010));
+    expectState(once, "composed after a later frame");
+    EXPECT_EQ(differingPixels(picture(), first), 0);
+}
+
 TEST_F(SeekTest, TheEndStopsASeekAndTheFrameBeforeItCanBeShown) {
     ShowDir show;
     show.writeScript("@sync\n0 track 1 type 1 object 0 duration 5000\n1000 track 2 duration 300 end\n@end\n");
@@ -263,11 +285,14 @@ TEST_F(SeekTest, ReloadTakesTheEditedScriptBackToTheSameTimeAndKeepsTheRenderSiz
     while (playhead.frame() < firstFrameAt(2000, 60)) ASSERT_TRUE(playhead.compose());
     expectState(reloaded, "composed");
 
-    // A script that cannot be read leaves the show where it was.
+    // A script that cannot be read leaves the show where it was, and seeks
+    // go on playing the version held.
     std::remove((show.data() + "/script.txt").c_str());
     EXPECT_EQ(playhead.reload(0), CPlayhead::Stop::Unreadable);
     EXPECT_FALSE(playhead.error().empty());
-    EXPECT_EQ(playhead.seekFrame(1), CPlayhead::Stop::Unreadable);
     EXPECT_EQ(playhead.frame(), firstFrameAt(2000, 60));
     expectState(reloaded, "after a failed reload");
+    ASSERT_EQ(playhead.seek(0), CPlayhead::Stop::Reached);
+    ASSERT_EQ(playhead.seek(2000), CPlayhead::Stop::Reached);
+    expectState(reloaded, "back and forth after a failed reload");
 }

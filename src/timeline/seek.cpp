@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "assets/imageloader.h"  // Required for: bindTexture, as drawing binds
+#include "draw/camera.h"
 #include "draw/rm_evil_bezier.h"  // Required for: scene1, reset with the script
 #include "script/script.h"
 #include "shell/engine.h"  // Required for: setQuitHandler, to catch "end"
@@ -59,27 +60,21 @@ GLint currentBinding() {
 void CPlayhead::start(const std::string& path, int fps) {
     path_ = path;
     fps_ = std::max(fps, 1);
-    frame_ = 0;
-    ended_ = false;
-    loadBound_ = bound_ = currentBinding();
+    version_ = script;
+    rewind();
 }
 
-// Back to frame 0 of the script as it now is on disk. A fresh record takes
-// the load, so a script that cannot be read leaves the show as it was.
-bool CPlayhead::rewind() {
-    CScript fresh;
-    const CInit configuration = einit;
-    const bool read = fresh.init(path_.c_str(), &error_);
-    einit = configuration;
-    if (!read) return false;
-    error_.clear();
-    script = std::move(fresh);
+void CPlayhead::rewind() {
+    script = version_;
     scene1 = CBezier{};
+    camera.init();
     timer.elapsed = 0;
     frame_ = 0;
+    lastTime_ = -1;
     ended_ = false;
-    bound_ = loadBound_;
-    return true;
+    // The texture loads leave 0 bound.
+    bound_ = 0;
+    bindTexture(0);
 }
 
 // The texture frame k binds last, if any, with the scene list as it is.
@@ -94,6 +89,7 @@ std::optional<int> CPlayhead::bindsAt(int64_t k) {
 // that bind anything are a run at the start, and the last of them is found
 // by halving.
 void CPlayhead::passQuietFrames(int64_t first, int64_t last) {
+    lastTime_ = int32_t(frameTime(last, fps_));
     if (const std::optional<int> b = bindsAt(last)) {
         bound_ = *b;
         return;
@@ -114,7 +110,7 @@ void CPlayhead::passQuietFrames(int64_t first, int64_t last) {
 }
 
 bool CPlayhead::step() {
-    timer.elapsed = int32_t(frameTime(frame_, fps_));
+    lastTime_ = timer.elapsed = int32_t(frameTime(frame_, fps_));
     if (!untilEnd([] { effect.advance(); })) {
         ended_ = true;
         return false;
@@ -128,11 +124,10 @@ CPlayhead::Stop CPlayhead::seekFrame(int64_t k, bool untilParsed) {
     // Show time is a 32-bit count: no frame after the last it can hold.
     k = std::clamp<int64_t>(k, 0, firstFrameAt(INT32_MAX, fps_));
     // After "end" the engine is partway into frame_: that frame too is behind.
-    if (k < frame_ || (ended_ && k == frame_)) {
-        if (!rewind()) return Stop::Unreadable;
-    } else if (ended_) {
+    if (k < frame_ || (ended_ && k == frame_))
+        rewind();
+    else if (ended_)
         return Stop::Ended;
-    }
     Stop stop = Stop::Reached;
     while (frame_ < k) {
         const int64_t now = frameTime(frame_, fps_);
@@ -152,27 +147,42 @@ CPlayhead::Stop CPlayhead::seekFrame(int64_t k, bool untilParsed) {
             break;
         }
     }
-    // The clock of the last frame passed, as composing it would leave it.
-    if (!ended_) timer.elapsed = frame_ > 0 ? int32_t(frameTime(frame_ - 1, fps_)) : 0;
+    // The clock and the binding of the last frame passed, as composing it leaves them.
+    timer.elapsed = std::max(lastTime_, 0);
     bindTexture(bound_);
     return stop;
 }
 
-CPlayhead::Stop CPlayhead::seek(int32_t t) { return seekFrame(firstFrameAt(t, fps_)); }
+CPlayhead::Stop CPlayhead::seek(int32_t t) {
+    if (t <= lastTime_) rewind();
+    return seekFrame(firstFrameAt(t, fps_));
+}
 
 CPlayhead::Stop CPlayhead::reload(int32_t t) {
-    if (!rewind()) return Stop::Unreadable;
+    // A fresh record takes the load, so a script that cannot be read leaves
+    // the show as it was; the options must not change the running window.
+    CScript fresh;
+    const CInit configuration = einit;
+    const bool read = fresh.init(path_.c_str(), &error_);
+    einit = configuration;
+    if (!read) return Stop::Unreadable;
+    error_.clear();
+    version_ = std::move(fresh);
+    rewind();
     return seek(t);
 }
 
-bool CPlayhead::compose() {
-    if (ended_) return false;
-    timer.elapsed = time();
+bool CPlayhead::compose() { return !ended_ && composeAt(time()); }
+
+bool CPlayhead::composeAt(int32_t t) {
+    if ((t <= lastTime_ || ended_) && seek(t) != Stop::Reached) return false;
+    lastTime_ = timer.elapsed = t;
+    frame_ = std::max(frame_, firstFrameAt(t, fps_));
     if (!untilEnd([] { effect.compose(); })) {
         ended_ = true;
         return false;
     }
     bound_ = currentBinding();
-    frame_++;
+    frame_ = std::max(frame_, firstFrameAt(int64_t(t) + 1, fps_));
     return true;
 }
