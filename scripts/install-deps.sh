@@ -9,8 +9,8 @@ packages=(
   # engine libraries
   libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libjpeg62-turbo-dev libsdl-mixer1.2-dev
-  # korvane-capture: PNG frames, and videos through ffmpeg (ffprobe comes with it)
-  libpng-dev ffmpeg
+  # korvane-capture: PNG frames, and videos through ffmpeg (ffprobe comes with it), RGB to YUV by libyuv
+  libpng-dev ffmpeg libyuv-dev
   # korvane-preview: the overlay's text
   libsdl-ttf2.0-dev fonts-dejavu-core
   # korvane-preview: decoding its music (MP3, Ogg Vorbis, and XM and IT through libopenmpt)

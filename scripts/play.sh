@@ -15,10 +15,11 @@ if [ ! -f "$show/data/script.txt" ]; then
   exit 1
 fi
 if [ -z "${DISPLAY:-}" ]; then
-  # No window to play in: render the show to a video instead, with its music.
+  # No window to play in: render the show to a 1080p video instead, with its
+  # music; a show of another shape than 16:9 sits between black bars.
   video="$root/build/$(basename "$show").mp4"
-  echo "play: no display (DISPLAY is not set); rendering $show to a video instead"
-  "$root/build/tools/korvane-capture" --dir "$show" --video "$video"
+  echo "play: no display (DISPLAY is not set); rendering $show to a 1920x1080 video instead"
+  "$root/build/tools/korvane-capture" --dir "$show" --resolution 1920x1080 --video "$video"
   echo "play: the show is in $video"
   exit 0
 fi

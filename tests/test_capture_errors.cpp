@@ -64,7 +64,8 @@ TEST(CaptureErrors, BadOptionValues) {
         {"--size", "640"},    {"--size", "640x"},  {"--size", "x480"},    {"--size", "0x480"},
         {"--size", "64*48"},  {"--size", "6ax48"}, {"--size", "99999x2"}, {"--fps", "0"},
         {"--fps", "2.5"},     {"--fps", "-3"},     {"--from", "-1"},      {"--to", "1.2.3"},
-        {"--to", "ten"},      {"--shot", ""},      {"--from", "9999999999"},
+        {"--to", "ten"},      {"--shot", ""},      {"--from", "9999999999"}, {"--resolution", "1920"},
+        {"--crf", "52"},      {"--preset", "quick"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"--dir", show.path(), "--null"};
@@ -88,6 +89,12 @@ TEST(CaptureErrors, OutputsMustBeOneAndComplete) {
     expectFailure(runCapture({"--dir", show.path(), "--null", "--out", "x.png"}), "--out goes with --shot");
     expectFailure(runCapture({"--dir", show.path(), "--shot", "100", "--out", "x.png", "--to", "200"}),
                   "--shot takes no --from or --to");
+    expectFailure(runCapture({"--dir", show.path(), "--null", "--fill"}), "--fill goes with --resolution");
+    // x264's settings mean nothing to PNG frames or to a VP9 video.
+    expectFailure(runCapture({"--dir", show.path(), "--frames", show.path() + "/f", "--preset", "veryfast"}),
+                  "--preset and --crf go with an H.264 --video");
+    expectFailure(runCapture({"--dir", show.path(), "--video", show.path() + "/v.webm", "--crf", "18"}),
+                  "--preset and --crf go with an H.264 --video");
 }
 
 TEST(CaptureErrors, UnwritableOutputs) {

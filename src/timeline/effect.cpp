@@ -18,6 +18,9 @@
 // Stateless: everything that lasts from frame to frame is in the scene records.
 CEffect effect;
 
+// Pixel sizes of the render size (line widths) times this; see setOutputView.
+static float outputScale = 1.0f;
+
 // The fixed perspective of every frame; its aspect does not follow the render size.
 static void frameProjection() {
     glMatrixMode(GL_PROJECTION);
@@ -169,12 +172,23 @@ static void drawScene(CScene& s) {
 void CEffect::compose() {
     glEnable(GL_LINE_SMOOTH);
     glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
-    glLineWidth(3.0f);
+    glLineWidth(3.0f * outputScale);
     // No clear colour is ever set: the background is GL's initial black.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     frameProjection();
 
     advanceFrame(timer.elapsed, drawScene);
+}
+
+// The scissor keeps wide lines at the picture's edge out of the bars, which
+// are cleared once here: every later clear stays inside the picture.
+void CEffect::setOutputView(int x, int y, int width, int height, float scale) {
+    outputScale = scale;
+    glDisable(GL_SCISSOR_TEST);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glViewport(x, y, width, height);
+    glScissor(x, y, width, height);
+    glEnable(GL_SCISSOR_TEST);
 }
 
 void CEffect::DrawGLScene() {

@@ -17,6 +17,12 @@ public:
     // the one piece of GL state that a frame hands on to the next: an image
     // without a texture of its own is drawn with it.
     std::optional<int> lastTextureBound();
+    // Draws the render size's picture into this framebuffer rectangle
+    // (which may reach past the framebuffer, to crop), with line widths
+    // times scale, and keeps the rest of the framebuffer black. For
+    // captures at another resolution; the player never calls it, so its
+    // frames fill the window at scale 1.
+    void setOutputView(int x, int y, int width, int height, float scale);
 };
 
 extern CEffect effect;

@@ -1,5 +1,6 @@
 #include "show.h"
 
+#include <GL/gl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +14,8 @@
 #include "script/words.h"
 #include "shell/init.h"
 #include "shell/timer.h"
+#include "timeline/effect.h"
+#include "framing.h"
 
 static bool hasEndWord(const std::string& statement) {
     size_t pos = 0, begin, end;
@@ -61,8 +64,8 @@ bool readShow(const std::string& dir, int width, int height, ShowInfo& show, std
         einit.width = einit.modeWidth = width;
         einit.height = einit.modeHeight = height;
     }
-    show.width = einit.width;
-    show.height = einit.height;
+    show.width = show.frameWidth = einit.width;
+    show.height = show.frameHeight = einit.height;
     show.endTime = findEndTime();
     // A show that turned its sound off plays no music.
     show.music = einit.soundOn ? showMusic() : "";
@@ -76,12 +79,24 @@ bool loadShow(const ShowInfo& show, OffscreenContext& context, std::string& erro
         return false;
     }
     std::string why;
-    if (!context.create(show.width, show.height, &why)) {
-        error = "no offscreen GL context of " + std::to_string(show.width) + "x" + std::to_string(show.height) +
-                ": " + why;
+    if (!context.create(show.frameWidth, show.frameHeight, &why)) {
+        error = "no offscreen GL context of " + std::to_string(show.frameWidth) + "x" +
+                std::to_string(show.frameHeight) + ": " + why;
         return false;
     }
     einit.opengl();
+    if (show.framed) {
+        const Framing f = frameLayout(show.width, show.height, show.frameWidth, show.frameHeight, show.fill);
+        // GL would quietly shrink a larger view, distorting the picture.
+        GLint most[2] = {0, 0};
+        glGetIntegerv(GL_MAX_VIEWPORT_DIMS, most);
+        if (f.width > most[0] || f.height > most[1]) {
+            error = "--fill would draw the picture at " + std::to_string(f.width) + "x" + std::to_string(f.height) +
+                    ", beyond the largest view of " + std::to_string(most[0]) + "x" + std::to_string(most[1]);
+            return false;
+        }
+        effect.setOutputView(f.x, f.y, f.width, f.height, f.scale);
+    }
     camera.init();
     einit.soundOn = false;  // no audio device: the video takes the music from its file
     einit.dir();

@@ -8,12 +8,20 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+
+#include <libyuv.h>
 
 #include "staged_file.h"
 
 extern char** environ;
+
+static bool endsWith(const std::string& text, const char* end) {
+    const size_t n = std::strlen(end);
+    return text.size() >= n && text.compare(text.size() - n, n, end) == 0;
+}
 
 std::string findOnPath(const std::string& program) {
     const char* path = std::getenv("PATH");
@@ -94,19 +102,29 @@ bool hasAudioStream(const std::string& path) {
 }
 
 // Containers of the usual players: they want 4:2:0 chroma, which ffmpeg
-// would not pick by itself for RGB input, and get H.264 by default.
+// would not pick by itself for RGB input.
 static bool commonContainer(const std::string& path) {
     static const char* const extensions[] = {".mp4", ".m4v", ".mov", ".mkv", ".webm", ".avi"};
-    for (const char* ext : extensions) {
-        const size_t n = std::strlen(ext);
-        if (path.size() >= n && path.compare(path.size() - n, n, ext) == 0) return true;
-    }
+    for (const char* ext : extensions)
+        if (endsWith(path, ext)) return true;
+    return false;
+}
+
+// What goes down the pipe: for a 4:2:0 video the planes themselves, made
+// here with libyuv at a small part of what ffmpeg's converter costs;
+// otherwise the pixels as read, for ffmpeg to pick the encoder's format.
+static const char* pipeFormat(const std::string& path) { return commonContainer(path) ? "yuv420p" : "bgr0"; }
+
+bool encodesH264(const std::string& path) {
+    static const char* const extensions[] = {".mp4", ".m4v", ".mov", ".mkv"};
+    for (const char* ext : extensions)
+        if (endsWith(path, ext)) return true;
     return false;
 }
 
 std::vector<std::string> VideoSink::command(const VideoSettings& s, const std::string& output) {
     std::vector<std::string> args = {findOnPath("ffmpeg"), "-hide_banner", "-nostats", "-loglevel", "error", "-y",
-                                     "-f", "rawvideo", "-pix_fmt", "rgb0",
+                                     "-f", "rawvideo", "-pix_fmt", pipeFormat(s.path),
                                      "-s", std::to_string(s.width) + "x" + std::to_string(s.height),
                                      "-framerate", std::to_string(s.fps), "-i", "pipe:0"};
     if (!s.music.empty()) {
@@ -120,13 +138,14 @@ std::vector<std::string> VideoSink::command(const VideoSettings& s, const std::s
                                  // Silence after the music, and the video's length decides.
                                  "-af", "apad", "-shortest"});
     }
-    // GL's rows come bottom first; 4:2:0 needs even sides.
-    std::string filter = "vflip";
-    if (s.width % 2 || s.height % 2) filter += ",pad=ceil(iw/2)*2:ceil(ih/2)*2";
-    args.insert(args.end(), {"-vf", filter});
-    // x264's veryfast preset takes half the processor time of its default
-    // for a slightly larger file; the encoder shares the cores with Mesa.
-    if (commonContainer(s.path)) args.insert(args.end(), {"-pix_fmt", "yuv420p", "-preset", "veryfast"});
+    // GL's rows come bottom first (the 4:2:0 planes are turned upright when
+    // they are made); 4:2:0 needs even sides.
+    std::string filter = commonContainer(s.path) ? "" : "vflip";
+    if (s.width % 2 || s.height % 2) filter += std::string(filter.empty() ? "" : ",") + "pad=ceil(iw/2)*2:ceil(ih/2)*2";
+    if (!filter.empty()) args.insert(args.end(), {"-vf", filter});
+    if (commonContainer(s.path)) args.insert(args.end(), {"-pix_fmt", "yuv420p"});
+    if (encodesH264(s.path))
+        args.insert(args.end(), {"-c:v", "libx264", "-preset", s.preset, "-crf", std::to_string(s.crf)});
     args.push_back("file:" + output);
     return args;
 }
@@ -164,21 +183,47 @@ bool VideoSink::open(std::string& error) {
     return true;
 }
 
-bool VideoSink::write(const Frame& frame, std::string& error) {
-    const uint8_t* data = frame.rgba.data();
-    size_t left = size_t(frame.width) * size_t(frame.height) * 4;
+static bool writeAll(int fd, const uint8_t* data, size_t left) {
     while (left > 0) {
-        const ssize_t n = ::write(pipe_, data, left);
+        const ssize_t n = ::write(fd, data, left);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            error = "ffmpeg failed writing " + settings_.path + ": it stopped taking frames (" +
-                    std::strerror(errno) + ")";
-            return false;
-        }
+        if (n <= 0) return false;
         data += n;
         left -= size_t(n);
     }
     return true;
+}
+
+// Bottom row first in, planes upright out; odd sides round the chroma up,
+// as ffmpeg's yuv420p does.
+static void toI420(const Frame& frame, std::vector<uint8_t>& out) {
+    const int w = frame.width, h = frame.height, cw = (w + 1) / 2, ch = (h + 1) / 2;
+    out.resize(size_t(w) * size_t(h) + 2 * size_t(cw) * size_t(ch));
+    uint8_t* y = out.data();
+    uint8_t* u = y + size_t(w) * size_t(h);
+    uint8_t* v = u + size_t(cw) * size_t(ch);
+    // libyuv's ARGB is B, G, R, A in memory; a negative height turns it over.
+    libyuv::ARGBToI420(frame.bgra, w * 4, y, w, u, cw, v, cw, w, -h);
+}
+
+bool VideoSink::write(const Frame& frame, std::string& error) {
+    if (!frame.bgra) {
+        error = "no pixels read back for " + settings_.path;
+        return false;
+    }
+    bool ok;
+    if (commonContainer(settings_.path)) {
+        const auto start = std::chrono::steady_clock::now();
+        toI420(frame, planes_);
+        convertSeconds_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        ok = writeAll(pipe_, planes_.data(), planes_.size());
+    } else {
+        ok = writeAll(pipe_, frame.bgra, size_t(frame.width) * size_t(frame.height) * 4);
+    }
+    if (!ok)
+        error = "ffmpeg failed writing " + settings_.path + ": it stopped taking frames (" + std::strerror(errno) +
+                ")";
+    return ok;
 }
 
 bool VideoSink::finish(std::string& error) {

@@ -41,7 +41,7 @@ static bool encode(std::FILE* file, const Frame& frame, std::vector<png_bytep>& 
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
     png_set_rows(png, info, rows.data());
     // The fourth byte of each pixel is dropped: a screen shows no alpha.
-    png_write_png(png, info, PNG_TRANSFORM_STRIP_FILLER_AFTER, nullptr);
+    png_write_png(png, info, PNG_TRANSFORM_BGR | PNG_TRANSFORM_STRIP_FILLER_AFTER, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;
 }
@@ -53,8 +53,7 @@ bool writePng(int fd, const Frame& frame, std::string& error) {
         if (fd >= 0) ::close(fd);
         return false;
     }
-    if (frame.width <= 0 || frame.height <= 0 ||
-        frame.rgba.size() < size_t(frame.width) * size_t(frame.height) * 4) {
+    if (frame.width <= 0 || frame.height <= 0 || !frame.bgra) {
         std::fclose(file);
         error = "empty frame";
         return false;

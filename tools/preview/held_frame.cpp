@@ -46,12 +46,13 @@ void HeldFrame::show() {
 void HeldFrame::read(Frame& frame) {
     frame.width = width_;
     frame.height = height_;
-    frame.rgba.resize(size_t(width_) * size_t(height_) * 4);
+    frame.pixels.resize(size_t(width_) * size_t(height_) * 4);
+    frame.bgra = frame.pixels.data();
     glPushAttrib(GL_TEXTURE_BIT);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glBindTexture(GL_TEXTURE_2D, texture_);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, frame.rgba.data());
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_BYTE, frame.pixels.data());
     glPopClientAttrib();
     glPopAttrib();
 }
