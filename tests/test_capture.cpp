@@ -6,6 +6,8 @@
 
 #include "support/capture_run.h"
 #include "support/showdir.h"
+#include "support/sync_show.h"
+#include "timeline/seek.h"
 
 namespace fs = std::filesystem;
 
@@ -125,6 +127,37 @@ TEST_F(CaptureShow, ShotAfterTheEndFails) {
     const ToolRun run = runCapture({"--dir", show.path(), "--size", kSize, "--shot", "1500", "--out", out});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.errors.find("before the shot at 1500 ms"), std::string::npos) << run.errors;
+}
+
+// The frames before a shot or a late start are fast-forwarded, not drawn;
+// what is written is byte for byte what a capture drawing every frame writes.
+TEST(Capture, ShotsAndLateStartsWriteTheFramesOfAFullRun) {
+    ShowDir show;
+    writeSyncShow(show);
+    const std::string all = show.path() + "/all", part = show.path() + "/part";
+    auto frameFile = [](const std::string& dir, int64_t k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame-%06lld.png", static_cast<long long>(k));
+        return dir + name;
+    };
+    const ToolRun full = runCapture({"--dir", show.path(), "--size", "80x60", "--to", "8.0", "--frames", all});
+    ASSERT_EQ(full.status, 0) << full.errors;
+    // Marks, the tube, the models, and the image drawn with the binding the
+    // frame before left, just before and after a template stops binding.
+    for (const int64_t k : {31, 97, 180, 300, 413, 414, 479}) {
+        const std::string shot = show.path() + "/shot.png";
+        const std::string time = std::to_string(frameTime(k, 60));
+        const ToolRun run = runCapture({"--dir", show.path(), "--size", "80x60", "--shot", time, "--out", shot});
+        ASSERT_EQ(run.status, 0) << run.errors;
+        EXPECT_EQ(readFile(shot), readFile(frameFile(all, k))) << "frame " << k;
+    }
+    const ToolRun late =
+        runCapture({"--dir", show.path(), "--size", "80x60", "--from", "6.9", "--to", "7.2", "--frames", part});
+    ASSERT_EQ(late.status, 0) << late.errors;
+    const int64_t first = firstFrameAt(6900, 60), count = firstFrameAt(7200, 60) - first;
+    ASSERT_EQ(int64_t(pngs(part).size()), count);
+    for (int64_t i = 0; i < count; i++)
+        EXPECT_EQ(readFile(frameFile(part, i)), readFile(frameFile(all, first + i))) << "frame " << first + i;
 }
 
 // The tube and a textured model: the heaviest drawing, captured twice.

@@ -198,6 +198,23 @@ TEST_F(Check, DefinitionThatNeverStopsExpanding) {
     EXPECT_LE(r.lines.size(), 3u) << ::testing::PrintToString(r.lines);
 }
 
+// Definitions that double at every level: 2^24 words pass the player's
+// bound, which is said as it is; the text names nothing of itself.
+TEST_F(Check, ExpansionPastTheBoundIsNotCalledSelfNaming) {
+    std::string script;
+    for (int i = 24; i > 0; i--)
+        script += "Define L" + std::to_string(i) + " L" + std::to_string(i - 1) + " L" + std::to_string(i - 1) + "\n";
+    script += "Define L0 ab\n@sync\n0 track 1 type 1 object a.jpg duration 1.0 L24\n1.0 end\n";
+    const CheckRun r = run(script);
+    EXPECT_EQ(r.status, 1);
+    expectFinding(r, "script.txt:27: error: ", "past the player's bound (16 MiB a line");
+    expectFinding(r, "script.txt:27: warning: ", "'L24' is not a keyword and is ignored: its expansion passed");
+    for (const std::string& line : r.lines) {
+        EXPECT_EQ(line.find("names itself"), std::string::npos) << line;
+        EXPECT_EQ(line.find("never stop"), std::string::npos) << line;
+    }
+}
+
 TEST_F(Check, WordsThatAreNoKeywordsAndOperandsThatAreNoNumbers) {
     const CheckRun r = run(
         "Default !fulscreen 1280x1024\n"

@@ -132,6 +132,18 @@ TEST_F(ComposeTimelineTest, MarksTakeTurnsAndAMissingTrackOnlyAdvances) {
     EXPECT_EQ(s.endTime, 1500);
 }
 
+// A scene erased earlier in the same walk is gone from the list: the mark's
+// template search passes over it to the template further down.
+TEST_F(ComposeTimelineTest, SceneErasedThisFrameIsNoTemplate) {
+    script.syncLists = {{{7, 500}}};
+    CScene gone = imageScene(solidTexture(255, 0, 0), 64, 64, 100);
+    gone.track = 7;
+    script.scenes = {gone, syncScene(0, 9000), templateOn(7, solidTexture(0, 255, 0))};
+    frameAt(200);
+    ASSERT_EQ(script.scenes.size(), 2u);
+    EXPECT_TRUE(colorNear(pixel(32, 32), kGreen));
+}
+
 TEST_F(ComposeTimelineTest, MissingOrEmptySyncListKeepsTheSceneAsItIs) {
     for (int list : {0, 1, -1, 5}) {
         script.syncLists = {{}, {}};

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -323,6 +325,43 @@ TEST_F(ParserTest, EqualStartTimesParseTogetherLaterGroupOnALaterCall) {
     script.parse();  // past the last statement: nothing more
     EXPECT_EQ(script.nextStatement, 3);
     EXPECT_EQ(script.scenes.size(), 3u);
+}
+
+// A group goes into the list in one pass; the order must be the one that
+// filing its records one at a time gives, also into a list that a sync
+// scene has left out of track order.
+TEST_F(ParserTest, GroupGoesWhereOneAtATimeFilingPutsIt) {
+    std::mt19937 random(3);
+    for (int round = 0; round < 300; round++) {
+        SetUp();
+        std::vector<CScene> expected;
+        const int old = int(random() % 12), group = 1 + int(random() % 40), tracks = 1 + int(random() % 6);
+        for (int i = 0; i < old; i++) {
+            CScene s{};
+            s.track = int(random() % tracks);
+            s.duration = -1 - i;  // tells the records apart
+            expected.push_back(s);
+        }
+        if (round % 2) std::sort(expected.begin(), expected.end(), [](auto& a, auto& b) { return a.track > b.track; });
+        script.scenes = expected;
+        for (int i = 0; i < group; i++) {
+            const int track = int(random() % tracks);
+            add(500, "500 track " + std::to_string(track) + " duration " + std::to_string(i));
+            CScene s{};
+            s.track = track;
+            s.duration = i;
+            auto at = std::find_if(expected.begin(), expected.end(), [&](auto& o) { return o.track < track; });
+            expected.insert(at, s);
+        }
+        add(600, "600 track 9");
+        script.parse();
+        ASSERT_EQ(script.nextStatement, group);
+        ASSERT_EQ(script.scenes.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); i++) {
+            ASSERT_EQ(script.scenes[i].track, expected[i].track) << "round " << round << ", place " << i;
+            ASSERT_EQ(script.scenes[i].duration, expected[i].duration) << "round " << round << ", place " << i;
+        }
+    }
 }
 
 TEST_F(ParserTest, EarlierStatementAfterALaterOneKeepsItsOwnTime) {

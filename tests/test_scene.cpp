@@ -11,6 +11,7 @@
 
 #include "shell/timer.h"
 #include "support/offscreen.h"
+#include "support/scene_fields.h"
 #include "timeline/scene.h"
 
 // A record spanning [start, start + length) with everything else zero.
@@ -193,40 +194,15 @@ TEST(SceneRunning, SyncSceneRunsUntilSyncEndEvenAfterItsSpan) {
     }
 }
 
-// Byte range of one field of the record.
-struct Field {
-    const char* name;
-    size_t offset;
-    size_t size;
-    bool isBool;
-};
-
-#define FIELD(f) Field{#f, offsetof(CScene, f), sizeof(CScene::f), std::is_same<decltype(CScene::f), bool>::value}
-
-static const Field allFields[] = {
-    FIELD(blend), FIELD(envmap), FIELD(wireframe), FIELD(axisAnim), FIELD(translateAnim), FIELD(scaleAnim),
-    FIELD(moveAnim), FIELD(colorAnim), FIELD(angleAnim), FIELD(objectAnim), FIELD(opacityAnim),
-    FIELD(rotateOn), FIELD(translateOn), FIELD(scaleOn), FIELD(moveOn), FIELD(colorOn), FIELD(opacityOn),
-    FIELD(maskOn), FIELD(maskAnim), FIELD(sync), FIELD(insync), FIELD(center),
-    FIELD(duration), FIELD(startTime), FIELD(endTime), FIELD(syncEndTime), FIELD(track), FIELD(type),
-    FIELD(objectCur), FIELD(objectStart), FIELD(objectEnd), FIELD(maskCur), FIELD(maskStart), FIELD(maskEnd),
-    FIELD(blendSrc), FIELD(blendDst), FIELD(imageWidth), FIELD(imageHeight), FIELD(syncList), FIELD(syncPos),
-    FIELD(syncNextTime), FIELD(sceneNumber),
-    FIELD(opacityCur), FIELD(opacityStart), FIELD(opacityEnd), FIELD(angleCur), FIELD(angleStart),
-    FIELD(angleEnd), FIELD(position), FIELD(colorCur), FIELD(colorStart), FIELD(colorEnd), FIELD(axisCur),
-    FIELD(axisStart), FIELD(axisEnd), FIELD(scaleCur), FIELD(scaleStart), FIELD(scaleEnd),
-    FIELD(translateCur), FIELD(translateStart), FIELD(translateEnd), FIELD(moveCur), FIELD(moveStart),
-    FIELD(moveEnd)};
-
 // Every field byte set to pattern; flags, which must hold 0 or 1, set to flag.
 static void fill(CScene& scene, unsigned char pattern, bool flag) {
     auto* bytes = reinterpret_cast<unsigned char*>(&scene);
-    for (const Field& f : allFields) std::memset(bytes + f.offset, f.isBool ? flag : pattern, f.size);
+    for (const Field& f : sceneFields()) std::memset(bytes + f.offset, f.isBool ? flag : pattern, f.size);
 }
 
 TEST(SceneCopy, FieldListCoversTheRecord) {
     size_t covered = 0;
-    for (const Field& f : allFields) covered += f.size;
+    for (const Field& f : sceneFields()) covered += f.size;
     // Only the alignment gap after the 22 flags is not a field.
     EXPECT_EQ(covered, sizeof(CScene) - 2);
 }
@@ -245,7 +221,7 @@ TEST(SceneCopy, KeepsSyncStateImageSizeAndCurrentValuesTakesTheRest) {
     const auto* now = reinterpret_cast<const unsigned char*>(&target);
     const auto* own = reinterpret_cast<const unsigned char*>(&before);
     const auto* theirs = reinterpret_cast<const unsigned char*>(&other);
-    for (const Field& f : allFields) {
+    for (const Field& f : sceneFields()) {
         const bool keep = std::find(kept.begin(), kept.end(), f.name) != kept.end();
         const unsigned char* expected = keep ? own : theirs;
         EXPECT_EQ(std::memcmp(now + f.offset, expected + f.offset, f.size), 0)

@@ -56,14 +56,12 @@ std::string showMusicPath() {
 void CInit::dir() {
     // Each music file would replace the one before, so only the last can
     // play: it alone is opened (opening the audio device takes a while).
-    std::string music;
     for (const std::string& name : dataNames()) {
         const AssetKind kind = scannedKind(name);
         std::string error;
-        if (kind == AssetKind::Music)
-            music = kDataPrefix + name;
-        else if (!loadAsset(name, kind, error))
+        if (kind != AssetKind::Music && !loadAsset(name, kind, error))
             engine.fail(kDataPrefix + name + ": " + error);
     }
+    const std::string music = showMusicPath();
     if (!music.empty()) sound.init(music.c_str());
 }

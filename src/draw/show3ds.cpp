@@ -52,15 +52,25 @@ static void drawTriangles(const object_type& model) {
     glEnd();
 }
 
+// The texture a model is drawn with; with none of its own, texture 0.
+static int modelTexture(const object_type& model, int texture) {
+    const int name = texture >= 0 ? texture : ownTexture(model);
+    return name >= 0 ? name : 0;
+}
+
+int Show3DSTexture(int index, int texture) {
+    const object_type* model = getObject(index);
+    return model ? modelTexture(*model, texture) : 0;
+}
+
 void Show3DS(int index, int texture) {
     glBindTexture(GL_TEXTURE_2D, 0);
     const object_type* model = getObject(index);
     if (!model) return;
 
     glPushMatrix();
-    const int name = texture >= 0 ? texture : ownTexture(*model);
-    // With no texture of its own the model is drawn with texture 0 bound.
-    if (name >= 0) bindTexture(name);
+    const int name = modelTexture(*model, texture);
+    if (name != 0) bindTexture(name);
     drawTriangles(*model);
     glPopMatrix();
 }

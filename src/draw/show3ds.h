@@ -5,3 +5,6 @@
 // name texture, or with the model's own texture when texture is negative.
 // An index with no model only leaves texture 0 bound.
 void Show3DS(int index, int texture);
+
+// The texture name that Show3DS(index, texture) leaves bound, without drawing.
+int Show3DSTexture(int index, int texture);

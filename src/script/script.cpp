@@ -254,11 +254,36 @@ static void parseStatement(StatementWords& in, const std::string& statement, int
     if (s.sceneNumber == 1) scene1.copy(s);
 }
 
-// Before the first record of a lower track, so equal tracks keep their order.
-static void insertByTrack(std::vector<CScene>& scenes, const CScene& s) {
-    auto at = std::find_if(scenes.begin(), scenes.end(), [&](const CScene& other) { return other.track < s.track; });
-    scenes.insert(at, s);
+// Files a group of new records into scenes in one pass, in the order that
+// inserting them one at a time would give: each before the first record of
+// a lower track as the list then stands, so equal tracks keep their order.
+// Each new record lands in front of the first old record of a lower track,
+// and the new records in front of the same old one come out sorted by track,
+// highest first, equal tracks in parse order; a stable sort and a merge give
+// that without a scan of the list per record. The old list need not be
+// sorted (a sync scene takes over its template's track without moving).
+static void insertByTrack(std::vector<CScene>& scenes, std::vector<CScene>& group) {
+    std::stable_sort(group.begin(), group.end(), [](const CScene& a, const CScene& b) { return a.track > b.track; });
+    std::vector<CScene> merged;
+    merged.reserve(scenes.size() + group.size());
+    size_t old = 0;
+    for (CScene& record : group) {
+        // Thresholds only fall, so the first lower old record only moves on.
+        while (old < scenes.size() && scenes[old].track >= record.track) merged.push_back(std::move(scenes[old++]));
+        merged.push_back(std::move(record));
+    }
+    for (; old < scenes.size(); old++) merged.push_back(std::move(scenes[old]));
+    scenes.swap(merged);
+    group.clear();
 }
+
+// The records parsed so far go into the list also when a statement ends the
+// show part way through the group (its own record is never made).
+struct GroupIntake {
+    std::vector<CScene>& scenes;
+    std::vector<CScene> group;
+    ~GroupIntake() { insertByTrack(scenes, group); }
+};
 
 void CScript::parse(const std::function<void(int32_t, const CScene&)>& file) {
     const int32_t count = int32_t(std::min(statements.size(), startTimes.size()));
@@ -266,11 +291,12 @@ void CScript::parse(const std::function<void(int32_t, const CScene&)>& file) {
 
     StatementWords in;
     CScene record = freshRecord();
+    GroupIntake intake{scenes, {}};
     for (;;) {
         const int32_t index = nextStatement;
         parseStatement(in, statements[index], startTimes[index], record);
         if (file) file(index, record);
-        else insertByTrack(scenes, record);
+        else intake.group.push_back(record);
         nextStatement++;
         // After the last statement nothing more is parsed; the scenes play on.
         if (nextStatement >= count || startTimes[nextStatement] != startTimes[index]) return;

@@ -9,6 +9,17 @@
 
 #include "timeline/scene.h"
 
+// A physical line whose definitions did not expand in full. Cycle: a name
+// whose text names itself, which would never stop, is left as written there.
+// Size: a finite expansion passed the loader's bounds and was cut off, the
+// line going on as it then stood.
+enum class Runaway { Cycle, Size };
+struct RunawayLine {
+    int line;
+    Runaway kind;
+    bool operator==(const RunawayLine& o) const { return line == o.line && kind == o.kind; }
+};
+
 // One sync mark: the template track to show and the time until the next mark.
 struct SYNC {
     int32_t track;
@@ -28,11 +39,11 @@ public:
 
     // Where the text came from, for tools that report on a script: the
     // physical line (counted from 1) that each entry of lines and of
-    // statements began on, and the physical lines whose definitions never
-    // stopped expanding (cut off at a bound and passed on as they stood).
+    // statements began on, and the physical lines whose definitions did not
+    // expand in full.
     std::vector<int> lineNumbers;
     std::vector<int> statementLines;
-    std::vector<int> runawayLines;
+    std::vector<RunawayLine> runawayLines;
 
     // Reads the script at path, preprocesses it and runs the option pass.
     // Returns false when the file cannot be read or is no plain file

@@ -10,7 +10,11 @@ CMain engine;
 
 static QuitHandler quitHandler = nullptr;
 
-void setQuitHandler(QuitHandler handler) { quitHandler = handler; }
+QuitHandler setQuitHandler(QuitHandler handler) {
+    const QuitHandler previous = quitHandler;
+    quitHandler = handler;
+    return previous;
+}
 
 void CMain::quit() {
     if (quitHandler) {

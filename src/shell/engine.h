@@ -17,5 +17,6 @@ extern CMain engine;
 // Tools that compose a show themselves (capture, checks) must survive the
 // show's "end": a handler set here runs in quit() instead of the shutdown.
 // It must not return; it throws or jumps back to the tool's own loop.
+// Returns the handler it replaces.
 using QuitHandler = void (*)();
-void setQuitHandler(QuitHandler handler);
+QuitHandler setQuitHandler(QuitHandler handler);

@@ -4,7 +4,7 @@
 #include <SDL/SDL.h>
 
 #include <cstdint>
-#include <vector>
+#include <optional>
 
 #include "assets/imageloader.h"  // Required for: bindTexture
 #include "draw/camera.h"
@@ -13,6 +13,7 @@
 #include "script/script.h"
 #include "shell/init.h"
 #include "shell/timer.h"
+#include "timeline/frame_state.h"
 
 // Stateless: everything that lasts from frame to frame is in the scene records.
 CEffect effect;
@@ -26,73 +27,6 @@ static void frameProjection() {
     glLoadIdentity();
     glFrustum(-1.33, 1.33, -1.0, 1.0, 1.5, 10000.0);
     camera.render();
-}
-
-// Mark lengths come from the script unchecked: sums saturate instead of wrapping.
-static int32_t addTime(int32_t a, int32_t b) {
-    const int64_t sum = static_cast<int64_t>(a) + b;
-    if (sum > INT32_MAX) return INT32_MAX;
-    if (sum < INT32_MIN) return INT32_MIN;
-    return static_cast<int32_t>(sum);
-}
-
-// At most one group of equal start times per frame; the parser takes the group.
-static void takeDueStatements(int32_t now) {
-    const int32_t next = script.nextStatement;
-    if (next < 0) return;
-    const size_t index = static_cast<size_t>(next);
-    if (index < script.statements.size() && index < script.startTimes.size() && now >= script.startTimes[index])
-        script.parse();
-}
-
-// The sync list a scene follows, or null when it names none or an empty one:
-// such a scene keeps its own look and times.
-static const std::vector<SYNC>* syncListOf(const CScene& s) {
-    if (s.syncList < 0 || static_cast<size_t>(s.syncList) >= script.syncLists.size()) return nullptr;
-    const std::vector<SYNC>& list = script.syncLists[s.syncList];
-    return list.empty() ? nullptr : &list;
-}
-
-// The first scene of the list on the given track: the template of a mark.
-static const CScene* findTrack(int32_t track) {
-    for (const CScene& candidate : script.scenes)
-        if (candidate.track == track) return &candidate;
-    return nullptr;
-}
-
-// Restyles s from the template of mark m; a scene that is its own template
-// already has that look.
-static bool takeLook(CScene& s, const SYNC& m) {
-    const CScene* look = findTrack(m.track);
-    if (!look) return false;
-    if (look != &s) s.copy(*look);
-    return true;
-}
-
-// First visit: take the first mark; every visit: loop the list.
-static void syncStart(CScene& s, const std::vector<SYNC>& list, int32_t now) {
-    if (s.syncPos < 0) {
-        s.syncPos = 1;
-        if (takeLook(s, list[0])) {
-            s.startTime = now;
-            s.syncNextTime = addTime(now, list[0].length);
-            s.endTime = s.syncNextTime;
-        }
-    }
-    if (static_cast<size_t>(s.syncPos) >= list.size()) s.syncPos = 0;
-}
-
-// The next segment ends at the planned mark time, not at now plus the
-// length, so late frames do not push later marks back.
-static void syncMark(CScene& s, const std::vector<SYNC>& list, int32_t now) {
-    if (now < s.endTime) return;
-    const SYNC& m = list[s.syncPos];
-    if (takeLook(s, m)) {
-        s.startTime = now;
-        s.syncNextTime = addTime(s.syncNextTime, m.length);
-        s.endTime = s.syncNextTime;
-    }
-    s.syncPos++;
 }
 
 static void stateOn(const CScene& s) {
@@ -210,6 +144,10 @@ static void imagePass(CScene& s) {
     frameProjection();
 }
 
+// The texture that imagePass leaves bound when it binds one: the image's
+// own, else the mask's.
+static int imageTexture(const CScene& s) { return s.objectCur >= 0 ? s.objectCur : s.maskCur; }
+
 static void draw(CScene& s) {
     if (s.sceneNumber == 1) {
         scene1.Bezier();
@@ -224,22 +162,11 @@ static void draw(CScene& s) {
         imagePass(s);
 }
 
-// Advances, erases or draws one scene; returns false when it was erased.
-static bool visit(size_t index, int32_t now) {
-    CScene& s = script.scenes[index];
-    const std::vector<SYNC>* list = s.sync ? syncListOf(s) : nullptr;
-    if (list) syncStart(s, *list, now);
-    if (!s.isRunning()) {
-        // Templates stay for the sync scenes that copy them.
-        if (s.insync) return true;
-        script.scenes.erase(script.scenes.begin() + static_cast<std::ptrdiff_t>(index));
-        return false;
-    }
-    if (list) syncMark(s, *list, now);
+// Only a running scene reaches here, after its sync bookkeeping.
+static void drawScene(CScene& s) {
     stateOn(s);
     draw(s);
     stateOff(s);
-    return true;
 }
 
 void CEffect::compose() {
@@ -250,11 +177,7 @@ void CEffect::compose() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     frameProjection();
 
-    const int32_t now = timer.elapsed;
-    takeDueStatements(now);
-    // Erasing shortens the list, so its length is read at every step.
-    for (size_t i = 0; i < script.scenes.size();)
-        if (visit(i, now)) i++;
+    advanceFrame(timer.elapsed, drawScene);
 }
 
 // The scissor keeps wide lines at the picture's edge out of the bars, which
@@ -271,4 +194,21 @@ void CEffect::setOutputView(int x, int y, int width, int height, float scale) {
 void CEffect::DrawGLScene() {
     compose();
     SDL_GL_SwapBuffers();
+}
+
+void CEffect::advance() { advanceFrame(timer.elapsed, nullptr); }
+
+// Follows draw(): only the passes of ordinary scenes bind textures.
+std::optional<int> CEffect::lastTextureBound() {
+    std::optional<int> bound;
+    for (CScene& s : script.scenes) {
+        if (!s.isRunning() || s.sceneNumber != 0) continue;
+        s.timeUpdate();
+        s.typeUpdate();
+        if (s.type == 0)
+            bound = Show3DSTexture(s.objectCur, s.maskCur);
+        else if (s.type == 1 && (s.objectCur >= 0 || s.maskOn))
+            bound = imageTexture(s);
+    }
+    return bound;
 }

@@ -1,12 +1,22 @@
 // The frame compositor.
 #pragma once
 
+#include <optional>
+
 class CEffect {
 public:
     // Composes the frame at the current show time and presents it.
     void DrawGLScene();
     // Composes the frame without presenting it, so that it can be read back.
     void compose();
+    // The state work of compose() alone: statement intake, sync marks and
+    // erasing at the current show time, with no GL call.
+    void advance();
+    // The 2D texture that drawing the scene list as compose() leaves it, at
+    // the current show time, binds last; nothing when it binds none. It is
+    // the one piece of GL state that a frame hands on to the next: an image
+    // without a texture of its own is drawn with it.
+    std::optional<int> lastTextureBound();
     // Draws the render size's picture into this framebuffer rectangle
     // (which may reach past the framebuffer, to crop), with line widths
     // times scale, and keeps the rest of the framebuffer black. For

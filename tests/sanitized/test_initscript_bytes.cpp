@@ -17,7 +17,7 @@ static void expectWellFormed(const std::string& text) {
     EXPECT_TRUE(std::is_sorted(out.lineNumbers.begin(), out.lineNumbers.end()));
     const int physical = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 2;
     for (int number : out.lineNumbers) EXPECT_TRUE(number >= 1 && number <= physical) << number;
-    for (int number : out.runawayLines) EXPECT_TRUE(number >= 1 && number <= physical) << number;
+    for (const RunawayLine& r : out.runawayLines) EXPECT_TRUE(r.line >= 1 && r.line <= physical) << r.line;
 
     // The option pass, as the load runs it (the file step is tested apart).
     CScript s;

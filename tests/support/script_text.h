@@ -11,7 +11,7 @@
 struct PreprocessedScript {
     std::vector<std::string> lines;
     std::vector<int> lineNumbers;
-    std::vector<int> runawayLines;
+    std::vector<RunawayLine> runawayLines;
 };
 PreprocessedScript preprocessText(const std::string& text);
 

@@ -4,14 +4,17 @@
 #include <GL/gl.h>
 #include <GL/glext.h>  // Required for: pixel buffer objects
 
+#include <algorithm>
 #include <chrono>
 #include <limits>
 
 #include "progress.h"
 #include "script/script.h"
 #include "shell/engine.h"
+#include "shell/init.h"
 #include "shell/timer.h"
 #include "timeline/effect.h"
+#include "timeline/seek.h"
 
 namespace {
 
@@ -29,24 +32,43 @@ double secondsSince(Clock::time_point start) {
 
 }  // namespace
 
-int64_t frameTime(int64_t k, int fps) { return (2 * k * 1000 + fps) / (2 * int64_t(fps)); }
-
-// The first frame whose time is at or after t.
-static int64_t firstFrameAt(int fps, int64_t t) {
-    int64_t k = t * fps / 1000;  // at most one frame early
-    if (k < 0) k = 0;
-    while (frameTime(k, fps) < t) k++;
-    return k;
-}
-
-int32_t firstWrittenTime(int fps, int32_t from) { return int32_t(frameTime(firstFrameAt(fps, from), fps)); }
+int32_t firstWrittenTime(int fps, int32_t from) { return int32_t(frameTime(firstFrameAt(from, fps), fps)); }
 
 int64_t plannedFrames(const CapturePlan& plan, std::optional<int32_t> endTime) {
     if (plan.shot) return 1;
     std::optional<int32_t> stop = plan.to;
     if (endTime && (!stop || *endTime < *stop)) stop = endTime;
     if (!stop || *stop <= plan.from) return 0;
-    return firstFrameAt(plan.fps, *stop) - firstFrameAt(plan.fps, plan.from);
+    return firstFrameAt(*stop, plan.fps) - firstFrameAt(plan.from, plan.fps);
+}
+
+// The first frame the capture draws: the shot, or the first frame written,
+// unless --to stops it before.
+static int64_t firstComposed(const CapturePlan& plan) {
+    int64_t k = firstFrameAt(plan.shot ? *plan.shot : plan.from, plan.fps);
+    if (plan.to) k = std::min(k, firstFrameAt(*plan.to, plan.fps));
+    return k;
+}
+
+// Takes the show to the first frame the capture draws without drawing the
+// ones before; false when the show stopped on the way.
+static bool fastForward(const CapturePlan& plan, CaptureResult& result) {
+    const auto start = Clock::now();
+    playhead.start(kScriptPath, plan.fps);
+    const CPlayhead::Stop stop = playhead.seekFrame(firstComposed(plan), plan.requireEnd);
+    result.seekSeconds = secondsSince(start);
+    result.skipped = playhead.frame();
+    switch (stop) {
+    case CPlayhead::Stop::Ended:
+        result.stop = plan.shot ? Stop::ShotMissed : Stop::End;
+        result.lastTime = playhead.time();
+        return false;
+    case CPlayhead::Stop::Exhausted:
+        result.stop = Stop::Exhausted;
+        result.lastTime = int32_t(frameTime(playhead.frame() - 1, plan.fps));
+        return false;
+    default: return true;
+    }
 }
 
 static bool allStatementsParsed() {
@@ -106,7 +128,11 @@ static void writeFrame(FrameWriter& writer, const CapturePlan& plan, CaptureResu
 CaptureResult runCapture(const CapturePlan& plan, FrameWriter& writer, Progress& progress) {
     setQuitHandler(onQuit);
     CaptureResult result;
-    for (int64_t k = 0;; k++) {
+    if (!fastForward(plan, result)) {
+        setQuitHandler(nullptr);
+        return result;
+    }
+    for (int64_t k = playhead.frame();; k++) {
         int64_t t = frameTime(k, plan.fps);
         const bool last = plan.shot && t >= *plan.shot;
         if (last) t = *plan.shot;  // the shot's own time, also between two frames

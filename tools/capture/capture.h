@@ -6,17 +6,15 @@
 #include <optional>
 #include <string>
 
+#include "timeline/seek.h"  // Required for: frameTime, the time of frame k
 #include "writer.h"
-
-// Show time of frame k, rounded to the nearest millisecond (halves up).
-int64_t frameTime(int64_t k, int fps);
 
 // Show time of the first frame at or after from: where a capture's output starts.
 int32_t firstWrittenTime(int fps, int32_t from);
 
 struct CapturePlan {
     int fps = 60;
-    int32_t from = 0;              // frames before this are composed, not written
+    int32_t from = 0;              // frames before this are fast-forwarded, not drawn
     std::optional<int32_t> to;     // frames at or after this are not composed
     std::optional<int32_t> shot;   // compose up to this time and write only it
     int width = 0, height = 0;
@@ -34,8 +32,10 @@ enum class Stop {
 struct CaptureResult {
     Stop stop = Stop::End;
     int64_t composed = 0;
+    int64_t skipped = 0;         // frames before the first composed one, fast-forwarded
     int64_t written = 0;
     int32_t lastTime = 0;        // show time of the last frame composed, or of the one "end" stopped
+    double seekSeconds = 0;      // the fast-forward over the skipped frames
     double composeSeconds = 0;   // effect.compose and glFinish
     double readSeconds = 0;      // glReadPixels
 };

@@ -74,6 +74,9 @@ static void printStats(const CaptureResult& r, const FrameWriter& writer, const 
                  perFrame(r.composeSeconds, r.composed), perFrame(r.readSeconds, r.written),
                  perFrame(writer.waitSeconds(), r.written), perFrame(writer.writeSeconds(), r.written), threads,
                  threads == 1 ? "" : "s");
+    if (r.skipped > 0)
+        std::fprintf(stderr, "  fast-forward over the %lld frames before: %.2f ms\n", static_cast<long long>(r.skipped),
+                     r.seekSeconds * 1000.0);
     if (auto* video = dynamic_cast<const VideoSink*>(&sink))
         std::fprintf(stderr, "  ffmpeg: %.2f ms of processor time a frame; RGB to 4:2:0 (in writing) %.2f ms\n",
                      perFrame(video->encoderSeconds(), r.written), perFrame(video->convertSeconds(), r.written));

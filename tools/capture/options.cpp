@@ -12,7 +12,7 @@ const char* const kUsage =
     "Renders a Korvane show without a display, frame k at show time round(k*1000/N) ms.\n"
     "  --dir DIR        the show directory, holding data/script.txt (default: .)\n"
     "  --fps N          frames per second of show time, 1 to 1000 (default: 60)\n"
-    "  --from T         write the frames from show time T on (earlier ones are composed only)\n"
+    "  --from T         write the frames from show time T on (the ones before are not drawn)\n"
     "  --to T           stop before show time T (default: the show's \"end\")\n"
     "  --size WxH       render size: the layout images are placed in (default: the script's)\n"
     "  --resolution WxH size of the frames written: the render size's picture drawn sharp at\n"

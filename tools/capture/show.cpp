@@ -35,13 +35,9 @@ std::optional<int32_t> findEndTime() {
     return std::nullopt;
 }
 
-// The music the player would play: the last music file in scan order.
+// The music the player would play, as an absolute path.
 static std::string showMusic() {
-    std::string music;
-    for (const std::string& name : dataNames()) {
-        const std::string path = kDataPrefix + name;
-        if (assetKind(path) == AssetKind::Music && isRegularFile(path)) music = path;
-    }
+    const std::string music = showMusicPath();
     if (music.empty()) return music;
     char cwd[4096];
     if (!::getcwd(cwd, sizeof cwd)) return music;

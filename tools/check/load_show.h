@@ -32,7 +32,7 @@ struct LoadedShow {
     std::vector<std::vector<SYNC>> syncLists;
     std::vector<std::string> definitionNames;
     std::vector<Statement> statements;
-    std::vector<int> runawayLines;
+    std::vector<RunawayLine> runawayLines;
     int endIndex = -1;                    // statement that ends the show, or -1
     int32_t endTime = 0;                  // when it does
 };

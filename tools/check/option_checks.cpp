@@ -105,8 +105,12 @@ void checkMarks(const CheckInput& in, Findings& findings) {
 void checkOptions(const CheckInput& in, Findings& findings) {
     if (!in.show.hasTimeline)
         findings.error(0, "no \"@sync\" line: the show has no timeline (statements follow a line \"@sync\")");
-    for (int line : in.show.runawayLines)
-        findings.error(line, "a definition never stops expanding (its text names itself); the player cuts the line off");
+    for (const RunawayLine& r : in.show.runawayLines)
+        findings.error(r.line, r.kind == Runaway::Cycle
+                                   ? "a definition never stops expanding (its text names itself); the player leaves "
+                                     "that name unexpanded"
+                                   : "the definitions expand past the player's bound (16 MiB a line, with a budget for "
+                                     "the whole script); the player cuts the line off there");
     checkDefaults(in, findings);
     checkSyncValues(in, findings);
     checkMarks(in, findings);

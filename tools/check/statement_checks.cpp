@@ -1,4 +1,5 @@
 // Word by word: what the parser will make of each statement.
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 #include <unordered_map>
@@ -78,6 +79,17 @@ void checkStartTime(const StatementCheck& c) {
                                                " ms (seconds need a point and nothing after the number)");
 }
 
+// The player cut this statement's line off at its bound on expansion
+// (runaway lines are recorded in file order).
+bool cutAtBound(const StatementCheck& c) {
+    const auto& lines = c.in.show.runawayLines;
+    auto r = std::lower_bound(lines.begin(), lines.end(), c.s.line,
+                              [](const RunawayLine& a, int line) { return a.line < line; });
+    for (; r != lines.end() && r->line == c.s.line; ++r)
+        if (r->kind == Runaway::Size) return true;
+    return false;
+}
+
 // One finding per stray word, however often it stands in the statement;
 // the operands written after it are its own, not words to look for apart.
 void checkStray(const StatementCheck& c) {
@@ -96,8 +108,9 @@ void checkStray(const StatementCheck& c) {
         if (w.text == "to")
             message = "'to' follows no clause that can change over time and is ignored";
         else if (c.known.defined.count(w.text))
-            message += c.in.source.definedBefore(w.text, c.s.line) ? ": its definition never stopped expanding"
-                                                                   : ": it is defined only further down the script";
+            message += !c.in.source.definedBefore(w.text, c.s.line) ? ": it is defined only further down the script"
+                       : cutAtBound(c) ? ": its expansion passed the player's bound and was cut off"
+                                       : ": its definition never stopped expanding";
         else
             message += suggestion(c.known.words, w.text);
         c.report(Severity::Warning, w, message);

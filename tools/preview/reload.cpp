@@ -1,7 +1,11 @@
 #include "reload.h"
 
+#include <sys/mman.h>  // Required for: memfd_create
+#include <unistd.h>
+
 #include "assets.h"
 #include "draw/rm_evil_bezier.h"
+#include "script/readfile.h"
 #include "script/script.h"
 #include "shell/init.h"
 #include "show.h"
@@ -33,11 +37,32 @@ void Reloader::setRenderSize(int width, int height, bool chosen) {
 
 void Reloader::loadAll() { apply({}, true); }
 
+// A file of the preview's own, in memory, holding the text of the version
+// playing: seeks back read it again, and data/script.txt may by then hold an
+// edit with errors.
+static bool keepVersion(int& fd, std::string& path) {
+    std::string bytes, error;
+    if (!readPlainFile(kScriptPath, bytes, error)) return false;  // gone since the check
+    if (fd < 0) {
+        fd = memfd_create("korvane-preview-script", MFD_CLOEXEC);
+        if (fd < 0) return false;
+        path = "/proc/self/fd/" + std::to_string(fd);
+    }
+    if (::ftruncate(fd, 0) != 0) return false;
+    for (size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, off_t(done));
+        if (n <= 0) return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
 // Loads the checked script into the engine as the version to play.
 bool Reloader::takeScript() {
+    if (!keepVersion(versionFd_, versionPath_)) return false;
     script = CScript();
     einit.defaults();
-    if (!script.init(kScriptPath)) return false;  // gone since the check
+    if (!script.init(versionPath_.c_str())) return false;
     sizeNote_.clear();
     if (!sizeChosen_ && (einit.width != width_ || einit.height != height_))
         sizeNote_ = "the script's render size is " + std::to_string(einit.width) + "x" +
@@ -45,7 +70,7 @@ bool Reloader::takeScript() {
                     std::to_string(height_) + " until the preview is started again";
     einit.width = einit.modeWidth = width_;
     einit.height = einit.modeHeight = height_;
-    show.take();
+    show.take(versionPath_);
     return true;
 }
 

@@ -38,6 +38,8 @@ private:
     CheckedScript latest_;
     bool kept_ = false;
     std::string sizeNote_;
+    int versionFd_ = -1;       // the text of the version playing, for seeks back
+    std::string versionPath_;  // and a path that opens it
 };
 
 extern Reloader reloader;

@@ -1,12 +1,9 @@
 #include "show.h"
 
-#include "assets/imageloader.h"
-#include "draw/camera.h"
-#include "draw/rm_evil_bezier.h"
-#include "fast_forward.h"
 #include "shell/engine.h"
 #include "shell/timer.h"
 #include "timeline/effect.h"
+#include "timeline/seek.h"
 
 PreviewShow show;
 
@@ -20,58 +17,42 @@ struct ShowEnded {};
 
 }  // namespace
 
-int32_t gridTime(int64_t k) { return int32_t((2 * k * 1000 + kSeekFrameRate) / (2 * int64_t(kSeekFrameRate))); }
+int32_t gridTime(int64_t k) { return int32_t(frameTime(k, kSeekFrameRate)); }
 
-int64_t gridFrameAt(int32_t t) {
-    if (t <= 0) return 0;
-    int64_t k = int64_t(t) * kSeekFrameRate / 1000 + 1;  // at most one frame late
-    while (gridTime(k) > t) k--;
-    return k;
-}
+int64_t gridFrameAt(int32_t t) { return t <= 0 ? 0 : firstFrameAt(int64_t(t) + 1, kSeekFrameRate) - 1; }
 
-void PreviewShow::take() {
-    version_ = script;
-    rewind();
-}
-
-// The state the player's start-up leaves: nothing parsed, the camera reset,
-// the tube's record empty, and no texture bound, as the loads leave it (an
-// image whose name was not found is drawn with what is bound).
-void PreviewShow::rewind() {
-    script = version_;
-    scene1 = CBezier();
-    camera.init();
-    timer.elapsed = 0;
-    bindTexture(0);
-    ended_ = false;
+void PreviewShow::take(const std::string& path) {
+    playhead.start(path, kSeekFrameRate);
+    taken_ = true;
+    ended_ = apart_ = false;
     composedTo_ = -1;
 }
 
 bool PreviewShow::seek(int32_t t) {
-    // Going back, or to the frame already composed, starts from 0: the frame at t
-    // is then composed once, as a capture composes it.
-    if (ended_ || t <= composedTo_) rewind();
-    setQuitHandler(onQuit);
-    try {
-        fastForward(composedTo_, t, composedTo_);
-    } catch (const ShowEnded&) {
-        ended_ = true;
-    }
-    setQuitHandler(nullptr);
+    if (!taken_) return true;  // no script: nothing to move
+    // After frames of the preview's own times (or of another script), and to
+    // compose the frame at t once as a capture does, the playhead starts from 0.
+    const bool again = apart_ || t <= composedTo_;
+    const CPlayhead::Stop stop = again ? playhead.reload(t) : playhead.seek(t);
+    if (stop == CPlayhead::Stop::Unreadable) return false;
+    apart_ = false;
+    ended_ = stop == CPlayhead::Stop::Ended;
+    composedTo_ = -1;
     return !ended_;
 }
 
 bool PreviewShow::compose(int32_t t) {
     if (ended_) return false;
     if (t < composedTo_ && !seek(t)) return false;
-    setQuitHandler(onQuit);
+    const QuitHandler previous = setQuitHandler(onQuit);
     try {
         timer.elapsed = t;
         effect.compose();
         composedTo_ = t;
+        apart_ = true;
     } catch (const ShowEnded&) {
         ended_ = true;
     }
-    setQuitHandler(nullptr);
+    setQuitHandler(previous);
     return !ended_;
 }
