@@ -20,6 +20,8 @@
 #include "shell/init.h"
 #include "shell/timer.h"
 #include "support/e2e_show.h"
+#include "support/jpeg_files.h"
+#include "support/model_table.h"
 #include "support/offscreen.h"
 #include "support/scene_fields.h"
 #include "support/showdir.h"
@@ -94,8 +96,8 @@ protected:
     }
 
     void TearDown() override {
-        gfx.textures = nullptr;
-        gfx.objects = nullptr;
+        clearTextureTable();
+        clearModelTable();
         script = CScript{};
         scene1 = CBezier{};
         cwd.reset();
