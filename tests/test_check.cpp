@@ -6,21 +6,11 @@
 #include <algorithm>
 
 #include "shapes3ds.h"
-#include "support/check_run.h"
-#include "support/showdir.h"
+#include "support/check_show.h"
 
 namespace {
 
-class Check : public ::testing::Test {
-protected:
-    ShowDir show;
-
-    void SetUp() override { ASSERT_TRUE(writeCheckJpeg(show.data() + "/a.jpg")); }
-    CheckRun run(const std::string& script) {
-        show.writeScript(script);
-        return runCheck(show.path());
-    }
-};
+class Check : public CheckShowTest {};
 
 // The one finding that starts with prefix, checked to hold text.
 void expectFinding(const CheckRun& run, const std::string& prefix, const std::string& text) {

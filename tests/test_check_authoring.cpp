@@ -5,21 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "shapes3ds.h"
-#include "support/check_run.h"
-#include "support/showdir.h"
+#include "support/check_show.h"
 
 namespace {
 
-class CheckAuthoring : public ::testing::Test {
-protected:
-    ShowDir show;
-
-    void SetUp() override { ASSERT_TRUE(writeCheckJpeg(show.data() + "/a.jpg")); }
-    CheckRun run(const std::string& script) {
-        show.writeScript(script);
-        return runCheck(show.path());
-    }
-};
+class CheckAuthoring : public CheckShowTest {};
 
 TEST_F(CheckAuthoring, MusicThePlayerPassesOver) {
     for (const char* name : {"theme.s3m", "loop.mod", "voice.wav", "song.flac", "intro.Mp3"})
