@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
+#include "assets/decode_ahead.h"
 #include "assets/dir.h"
 #include "assets/imageloader.h"
 #include "assets/listing.h"
@@ -70,6 +72,34 @@ TEST_F(DirScanTest, PicturesLoadInByteOrderByTheirLastThreeCharacters) {
     for (int i = 0; i + 1 < 6; i++) EXPECT_GT(getTexture(i, 0), getTexture(i + 1, 0)) << "GL names in loading order";
     EXPECT_EQ(getTextureNum("picture.jpeg"), -1);
     EXPECT_EQ(getTextureNum("x.Jpg"), -1);
+}
+
+// The decoding thread hands each picture over in the scan's order, also when
+// fewer bytes may wait than one picture holds; a file gone or broken comes
+// back as loadTexture would say it, and a path out of turn is not taken.
+TEST_F(DirScanTest, PicturesDecodedAheadComeInTheirOrder) {
+    std::vector<std::string> paths;
+    for (int i = 1; i <= 6; i++) {
+        picture(std::to_string(i) + ".jpg", i);
+        paths.push_back("data/" + std::to_string(i) + ".jpg");
+    }
+    show.write("3.jpg", "no picture");
+    std::filesystem::remove(show.data() + "/5.jpg");
+    DecodeAhead ahead(paths, 64, 1);
+    EXPECT_FALSE(ahead.take("data/2.jpg").has_value());
+    for (int i = 1; i <= 6; i++) {
+        const std::optional<DecodedTexture> d = ahead.take(paths[i - 1]);
+        ASSERT_TRUE(d.has_value()) << i;
+        const TextureLoad want = i == 3 ? TextureLoad::Corrupt : i == 5 ? TextureLoad::Missing : TextureLoad::Loaded;
+        EXPECT_EQ(d->result, want) << i;
+        if (want == TextureLoad::Loaded) {
+            EXPECT_EQ(d->image.pictureX, i);
+        }
+        if (want == TextureLoad::Corrupt) {
+            EXPECT_NE(d->error, "");
+        }
+    }
+    EXPECT_FALSE(ahead.take("data/6.jpg").has_value());
 }
 
 TEST_F(DirScanTest, ListingGivesEveryEntryButDotAndDotDot) {

@@ -1,7 +1,10 @@
 // The data directory scan: every asset enters the show here, once, at start-up.
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <utility>
 
+#include "assets/decode_ahead.h"
 #include "assets/dir.h"
 #include "assets/imageloader.h"
 #include "assets/listing.h"
@@ -54,14 +57,36 @@ std::string showMusicPath() {
 }
 
 void CInit::dir() {
+    std::vector<std::pair<std::string, AssetKind>> assets;
+    std::vector<std::string> pictures;
+    for (const std::string& name : dataNames()) {
+        assets.emplace_back(name, scannedKind(name));
+        if (assets.back().second == AssetKind::Texture) pictures.push_back(kDataPrefix + name);
+    }
+    // The pictures are decoded on a second thread while this one makes
+    // textures of the ones before.
+    std::optional<DecodeAhead> ahead;
+    ahead.emplace(std::move(pictures), largestTextureSide());
     // Each music file would replace the one before, so only the last can
     // play: it alone is opened (opening the audio device takes a while).
-    for (const std::string& name : dataNames()) {
-        const AssetKind kind = scannedKind(name);
+    for (const auto& [name, kind] : assets) {
         std::string error;
-        if (kind != AssetKind::Music && !loadAsset(name, kind, error))
+        bool loaded = true;
+        if (kind == AssetKind::Texture) {
+            const std::string path = kDataPrefix + name;
+            std::optional<DecodedTexture> decoded = ahead->take(path);
+            const TextureLoad load = decoded ? loadDecodedTexture(path, std::move(*decoded), &error)
+                                             : loadTexture(path, true, false, &error);
+            loaded = load == TextureLoad::Loaded || load == TextureLoad::Missing;
+        } else if (kind != AssetKind::Music) {
+            loaded = loadAsset(name, kind, error);
+        }
+        if (!loaded) {
+            ahead.reset();
             engine.fail(kDataPrefix + name + ": " + error);
+        }
     }
+    ahead.reset();
     const std::string music = showMusicPath();
     if (!music.empty()) sound.init(music.c_str());
 }

@@ -43,15 +43,12 @@ static void dropTextureName(GLuint id) {
     glDeleteTextures(1, &id);
 }
 
-// The largest texture side the current context takes.
-static int largestTextureSide() {
+int largestTextureSide() {
     GLint side = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
     return side > 0 ? side : kLargestTextureSide;
 }
 
-// Uploads the decoded picture with its mipmaps to the bound texture; false
-// with the reason when GL ran out of memory on the way.
 static bool uploadMipmaps(const tImageJPG& image, std::string& error) {
     // Errors that earlier calls left are not this upload's.
     for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; i++) {
@@ -65,20 +62,23 @@ static bool uploadMipmaps(const tImageJPG& image, std::string& error) {
     return true;
 }
 
-static TextureLoad loadInto(tTexture& record, const std::string& path, std::string& error) {
+DecodedTexture decodeTexture(const std::string& path, int largestSide) {
+    DecodedTexture decoded;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
         // Gone since the scan listed it: as if it had never been there.
-        if (errno == ENOENT) return TextureLoad::Missing;
-        error = std::strerror(errno);
-        return TextureLoad::Unreadable;
+        decoded.result = errno == ENOENT ? TextureLoad::Missing : TextureLoad::Unreadable;
+        if (errno != ENOENT) decoded.error = std::strerror(errno);
+        return decoded;
     }
     // libjpeg writes the alpha byte of 255 itself, so the pixels go to GL as decoded.
-    tImageJPG image;
-    const bool decoded = decodeJPEGStream(file, JpegPixels::Rgba, image, error, largestTextureSide());
+    const bool ok = decodeJPEGStream(file, JpegPixels::Rgba, decoded.image, decoded.error, largestSide);
     std::fclose(file);
-    if (!decoded) return TextureLoad::Corrupt;
+    decoded.result = ok ? TextureLoad::Loaded : TextureLoad::Corrupt;
+    return decoded;
+}
 
+static TextureLoad loadInto(tTexture& record, const tImageJPG& image, std::string& error) {
     // The picture's own size, also when it was decoded smaller: images are placed by it.
     record.width = static_cast<int16_t>(image.pictureX);  // the decoder refuses anything wider than int16
     record.height = static_cast<int16_t>(image.pictureY);
@@ -86,15 +86,19 @@ static TextureLoad loadInto(tTexture& record, const std::string& path, std::stri
     return uploadMipmaps(image, error) ? TextureLoad::Loaded : TextureLoad::Corrupt;
 }
 
-TextureLoad loadTexture(const std::string& path, bool, bool, std::string* error) {
-    std::string message;
-    TextureLoad result = TextureLoad::Corrupt;
+TextureLoad loadDecodedTexture(const std::string& path, DecodedTexture decoded, std::string* error) {
+    std::string message = std::move(decoded.error);
+    TextureLoad result = decoded.result;
+    if (result != TextureLoad::Loaded) {
+        if (error) *error = message;
+        return result;
+    }
     GLuint id = 0;
     try {
         auto record = std::make_unique<tTexture>();
         record->name = path.size() > kPrefixLength ? path.substr(kPrefixLength) : std::string();
         record->id = id = newTextureName();
-        result = loadInto(*record, path, message);
+        result = loadInto(*record, decoded.image, message);
         if (result == TextureLoad::Loaded) {
             record->next = gfx.textures;
             gfx.textures = record.release();
@@ -105,10 +109,21 @@ TextureLoad loadTexture(const std::string& path, bool, bool, std::string* error)
     }
     if (result == TextureLoad::Loaded)
         glBindTexture(GL_TEXTURE_2D, 0);
-    else
+    else if (id)
         dropTextureName(id);
     if (error && result != TextureLoad::Loaded) *error = message;
     return result;
+}
+
+TextureLoad loadTexture(const std::string& path, bool, bool, std::string* error) {
+    DecodedTexture decoded;
+    try {
+        decoded = decodeTexture(path, largestTextureSide());
+    } catch (const std::bad_alloc&) {
+        decoded = DecodedTexture{};
+        decoded.error = "not enough memory for the texture";
+    }
+    return loadDecodedTexture(path, std::move(decoded), error);
 }
 
 void bindTexture(int name) {

@@ -38,6 +38,25 @@ enum class TextureLoad { Loaded, Missing, Unreadable, Corrupt };
 // for one) adds nothing and says why in error.
 TextureLoad loadTexture(const std::string& path, bool, bool, std::string* error = nullptr);
 
+// A picture read and decoded for the texture table, before any GL call.
+// result is Loaded when image holds the picture; otherwise it is what
+// loadTexture gives for the file, with the reason in error.
+struct DecodedTexture {
+    TextureLoad result = TextureLoad::Corrupt;
+    tImageJPG image{};
+    std::string error;
+};
+
+// Decodes path to RGBA pixels, at most largestSide on a side (see
+// decodeJPEGStream). Needs no GL context: it may run on any thread.
+DecodedTexture decodeTexture(const std::string& path, int largestSide);
+
+// The largest texture side the current GL context takes.
+int largestTextureSide();
+
+// loadTexture with the file already decoded by decodeTexture.
+TextureLoad loadDecodedTexture(const std::string& path, DecodedTexture decoded, std::string* error = nullptr);
+
 // Binds GL texture name to GL_TEXTURE_2D when it is a texture GL holds (in
 // the show, a loaded one); any other name, -1 included, binds 0, which
 // draws the same (an empty texture) where binding the name would make GL
