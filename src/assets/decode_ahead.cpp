@@ -4,6 +4,8 @@
 #include <system_error>
 #include <utility>
 
+#include "assets/jpegdecode.h"
+
 DecodeAhead::DecodeAhead(std::vector<std::string> paths, int largestSide, size_t budgetBytes)
     : paths_(std::move(paths)), largestSide_(largestSide), budget_(budgetBytes) {
     try {
@@ -33,8 +35,10 @@ void DecodeAhead::work() {
         Done done{path, std::nullopt};
         try {
             done.decoded = decodeTexture(path, largestSide_);
-        } catch (const std::bad_alloc&) {
             // Maybe only for want of what the GL thread holds: it tries again alone.
+            if (done.decoded->result == TextureLoad::Corrupt && done.decoded->error == kNoMemoryForPicture)
+                done.decoded.reset();
+        } catch (const std::bad_alloc&) {
             done.decoded.reset();
         }
         {

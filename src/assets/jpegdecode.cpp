@@ -93,7 +93,7 @@ static bool allocate(JpegJob& job, tImageJPG& image, JpegPixels pixels) {
         job.rows.resize(image.sizeY);
         if (isInk(cinfo.jpeg_color_space)) job.inkRow.resize(static_cast<size_t>(image.sizeX) * 4);
     } catch (const std::bad_alloc&) {
-        return fail(job, "not enough memory for the picture");
+        return fail(job, kNoMemoryForPicture);
     }
     for (int32_t r = 0; r < image.sizeY; r++)
         job.rows[r] = image.data.data() + static_cast<size_t>(r) * static_cast<size_t>(image.rowSpan);

@@ -20,6 +20,9 @@ constexpr int kMaxJpegSide = 32767;
 constexpr int kLargestTextureSide = 16384;
 constexpr int kLargestTexturePixels = 1 << 26;
 
+// The error of a decode that found no memory for the pixels.
+constexpr const char* kNoMemoryForPicture = "not enough memory for the picture";
+
 // Decodes the open file from its current position. Greyscale, CMYK and YCCK
 // pictures come out as RGB. A picture wider or taller than largestSide (or
 // kLargestTextureSide, if that is smaller), or of more pixels than
