@@ -1,6 +1,6 @@
 #include "assets/decode_ahead.h"
 
-#include <new>  // Required for: bad_alloc
+#include <exception>
 #include <system_error>
 #include <utility>
 
@@ -9,8 +9,9 @@
 DecodeAhead::DecodeAhead(std::vector<std::string> paths, int largestSide, size_t budgetBytes)
     : paths_(std::move(paths)), largestSide_(largestSide), budget_(budgetBytes) {
     try {
+        decoded_.resize(paths_.size());
         worker_ = std::thread(&DecodeAhead::work, this);
-    } catch (const std::system_error&) {
+    } catch (const std::exception&) {
         // No thread: every take() comes back empty and the caller decodes.
         stop_ = true;
     }
@@ -26,25 +27,26 @@ DecodeAhead::~DecodeAhead() {
 }
 
 void DecodeAhead::work() {
-    for (const std::string& path : paths_) {
+    for (size_t i = 0; i < paths_.size(); i++) {
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [&] { return stop_ || done_.empty() || waitingBytes_ < budget_; });
+            changed_.wait(lock, [&] { return stop_ || taken_ == i || waitingBytes_ < budget_; });
             if (stop_) return;
         }
-        Done done{path, std::nullopt};
+        std::optional<DecodedTexture> decoded;
         try {
-            done.decoded = decodeTexture(path, largestSide_);
-            // Maybe only for want of what the GL thread holds: it tries again alone.
-            if (done.decoded->result == TextureLoad::Corrupt && done.decoded->error == kNoMemoryForPicture)
-                done.decoded.reset();
-        } catch (const std::bad_alloc&) {
-            done.decoded.reset();
+            decoded = decodeTexture(paths_[i], largestSide_);
+            // Maybe only for want of what the start-up thread holds: it tries again alone.
+            if (decoded->result == TextureLoad::Corrupt && decoded->error == kNoMemoryForPicture) decoded.reset();
+        } catch (const std::exception&) {
+            // Out of memory, or anything else: the start-up thread meets it as it would alone.
+            decoded.reset();
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            if (done.decoded) waitingBytes_ += done.decoded->image.data.size();
-            done_.push_back(std::move(done));
+            if (decoded) waitingBytes_ += decoded->image.data.size();
+            decoded_[i] = std::move(decoded);
+            ready_ = i + 1;
         }
         changed_.notify_all();
     }
@@ -52,13 +54,13 @@ void DecodeAhead::work() {
 
 std::optional<DecodedTexture> DecodeAhead::take(const std::string& path) {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (taken_ >= paths_.size() || paths_[taken_] != path || !worker_.joinable()) return std::nullopt;
-    taken_++;
-    changed_.wait(lock, [&] { return !done_.empty(); });
-    Done done = std::move(done_.front());
-    done_.pop_front();
-    if (done.decoded) waitingBytes_ -= done.decoded->image.data.size();
+    if (!worker_.joinable() || taken_ >= paths_.size() || paths_[taken_] != path) return std::nullopt;
+    const size_t i = taken_++;
+    changed_.wait(lock, [&] { return ready_ > i; });
+    std::optional<DecodedTexture> decoded = std::move(decoded_[i]);
+    decoded_[i].reset();
+    if (decoded) waitingBytes_ -= decoded->image.data.size();
     lock.unlock();
     changed_.notify_all();
-    return std::move(done.decoded);
+    return decoded;
 }

@@ -5,7 +5,6 @@
 
 #include <condition_variable>
 #include <cstddef>
-#include <deque>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -31,19 +30,15 @@ public:
 private:
     void work();
 
-    struct Done {
-        std::string path;
-        std::optional<DecodedTexture> decoded;
-    };
-
     const std::vector<std::string> paths_;
     const int largestSide_;
     const size_t budget_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<Done> done_;
+    std::vector<std::optional<DecodedTexture>> decoded_;  // one a path, nothing where to decode again
+    size_t ready_ = 0;  // paths decoded
+    size_t taken_ = 0;  // paths handed out
     size_t waitingBytes_ = 0;
-    size_t taken_ = 0;  // paths handed out or passed over
     bool stop_ = false;
     std::thread worker_;
 };
