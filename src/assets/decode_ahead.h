@@ -15,8 +15,8 @@
 
 class DecodeAhead {
 public:
-    // Starts decoding paths in order, with at most budgetBytes of decoded
-    // pixels waiting (one picture always may, however large).
+    // Starts decoding paths in order; the next one is begun only while less
+    // than budgetBytes of decoded pixels wait to be taken, or none do.
     DecodeAhead(std::vector<std::string> paths, int largestSide, size_t budgetBytes = size_t(64) << 20);
     ~DecodeAhead();  // stops the worker and waits for it
     DecodeAhead(const DecodeAhead&) = delete;
