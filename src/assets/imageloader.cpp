@@ -49,6 +49,8 @@ int largestTextureSide() {
     return side > 0 ? side : kLargestTextureSide;
 }
 
+// Uploads the decoded picture with its mipmaps to the bound texture; false
+// with the reason when GL ran out of memory on the way.
 static bool uploadMipmaps(const tImageJPG& image, std::string& error) {
     // Errors that earlier calls left are not this upload's.
     for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; i++) {
