@@ -38,31 +38,39 @@ AssetKind scannedKind(const std::string& name) {
     return kind != AssetKind::None && isRegularFile(path) ? kind : AssetKind::None;
 }
 
-bool loadAsset(const std::string& name, AssetKind kind, std::string& error) {
+bool loadAsset(const std::string& name, AssetKind kind, std::string& error, DecodeAhead* ahead) {
     const std::string path = kDataPrefix + name;
     if (kind == AssetKind::Texture) {
+        std::optional<DecodedTexture> decoded = ahead ? ahead->take(path) : std::nullopt;
+        const TextureLoad load = decoded ? loadDecodedTexture(path, std::move(*decoded), &error)
+                                         : loadTexture(path, true, false, &error);
         // A file gone since the listing is passed over.
-        const TextureLoad load = loadTexture(path, true, false, &error);
         return load == TextureLoad::Loaded || load == TextureLoad::Missing;
     }
     if (kind == AssetKind::Model) Load3DS(path);
     return true;
 }
 
-std::string showMusicPath() {
-    const std::vector<std::string> names = dataNames();
-    for (auto name = names.rbegin(); name != names.rend(); ++name)
-        if (scannedKind(*name) == AssetKind::Music) return kDataPrefix + *name;
+// Every entry of the data directory in scan order, with the kind it loads as.
+static std::vector<std::pair<std::string, AssetKind>> scanData() {
+    std::vector<std::pair<std::string, AssetKind>> entries;
+    for (const std::string& name : dataNames()) entries.emplace_back(name, scannedKind(name));
+    return entries;
+}
+
+static std::string lastMusic(const std::vector<std::pair<std::string, AssetKind>>& entries) {
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
+        if (entry->second == AssetKind::Music) return kDataPrefix + entry->first;
     return "";
 }
 
+std::string showMusicPath() { return lastMusic(scanData()); }
+
 void CInit::dir() {
-    std::vector<std::pair<std::string, AssetKind>> assets;
+    const std::vector<std::pair<std::string, AssetKind>> assets = scanData();
     std::vector<std::string> pictures;
-    for (const std::string& name : dataNames()) {
-        assets.emplace_back(name, scannedKind(name));
-        if (assets.back().second == AssetKind::Texture) pictures.push_back(kDataPrefix + name);
-    }
+    for (const auto& [name, kind] : assets)
+        if (kind == AssetKind::Texture) pictures.push_back(kDataPrefix + name);
     // The pictures are decoded on a second thread while this one makes
     // textures of the ones before.
     std::optional<DecodeAhead> ahead;
@@ -71,22 +79,12 @@ void CInit::dir() {
     // play: it alone is opened (opening the audio device takes a while).
     for (const auto& [name, kind] : assets) {
         std::string error;
-        bool loaded = true;
-        if (kind == AssetKind::Texture) {
-            const std::string path = kDataPrefix + name;
-            std::optional<DecodedTexture> decoded = ahead->take(path);
-            const TextureLoad load = decoded ? loadDecodedTexture(path, std::move(*decoded), &error)
-                                             : loadTexture(path, true, false, &error);
-            loaded = load == TextureLoad::Loaded || load == TextureLoad::Missing;
-        } else if (kind != AssetKind::Music) {
-            loaded = loadAsset(name, kind, error);
-        }
-        if (!loaded) {
+        if (kind != AssetKind::Music && !loadAsset(name, kind, error, &*ahead)) {
             ahead.reset();
             engine.fail(kDataPrefix + name + ": " + error);
         }
     }
     ahead.reset();
-    const std::string music = showMusicPath();
+    const std::string music = lastMusic(assets);
     if (!music.empty()) sound.init(music.c_str());
 }

@@ -18,10 +18,13 @@ std::vector<std::string> dataNames();
 // for anything but a plain file (a directory named x.jpg, a pipe).
 AssetKind scannedKind(const std::string& name);
 
-// Loads the texture or model data/NAME into its table as the scan does.
-// False, with the reason in error, for a JPEG that cannot be read, decoded
-// or made a texture.
-bool loadAsset(const std::string& name, AssetKind kind, std::string& error);
+class DecodeAhead;
+
+// Loads the texture or model data/NAME into its table as the scan does,
+// taking a picture already decoded from ahead when it holds it. False, with
+// the reason in error, for a JPEG that cannot be read, decoded or made a
+// texture.
+bool loadAsset(const std::string& name, AssetKind kind, std::string& error, DecodeAhead* ahead = nullptr);
 
 // The file the show plays as its music, as "data/NAME": the last plain file
 // of the scan that assetKind() calls music. Empty when there is none.
