@@ -8,13 +8,13 @@ packages=(
   build-essential cmake pkg-config
   # engine libraries
   libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
-  libjpeg62-turbo-dev libsdl-mixer1.2-dev
+  libjpeg62-turbo-dev
+  # engine and tools: decoding the music (MP3, Ogg Vorbis, and XM and IT through libopenmpt)
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   # korvane-capture: PNG frames, and videos through ffmpeg (ffprobe comes with it), RGB to YUV by libyuv
   libpng-dev ffmpeg libyuv-dev
   # korvane-preview: the overlay's text
   libsdl-ttf2.0-dev fonts-dejavu-core
-  # korvane-preview: decoding its music (MP3, Ogg Vorbis, and XM and IT through libopenmpt)
-  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   # tests: framework, X server and window tools, programs that make test files
   googletest libgtest-dev xvfb xdotool x11-apps x11-utils imagemagick libjpeg-turbo-progs libx11-dev
   sox libsox-fmt-base libsox-fmt-mp3 assimp-testmodels assimp-utils

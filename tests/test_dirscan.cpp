@@ -143,7 +143,6 @@ TEST_F(DirScanTest, NoDataDirectoryLoadsNothing) {
 }
 
 // A broken later file leaves no music, so which file was opened last shows.
-// (SDL_mixer opens any file named .mp3, so the broken ones here are Ogg.)
 TEST_F(DirScanTest, MusicIsTheLastMusicFileInByteOrder) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     einit.soundOn = true;

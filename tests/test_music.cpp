@@ -1,19 +1,21 @@
 #include <SDL/SDL.h>
-#include <SDL/SDL_mixer.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
+#include "music_decode.h"
 #include "shell/init.h"
 #include "shell/sound.h"
 #include "support/music_modules.h"
 #include "support/showdir.h"
 
 // How a child that played a file ended.
-enum Played { PlayedToTheEnd = 0, NothingOpened = 2, StillPlaying = 3, NoChannel = 4, NotReleased = 5 };
+enum Played { PlayedAndReleased = 0, NothingOpened = 2, NoChannel = 4, NotReleased = 5 };
 
 static int waitForChild(pid_t child) {
     int status = 0;
@@ -21,31 +23,27 @@ static int waitForChild(pid_t child) {
     return WEXITSTATUS(status);
 }
 
-static bool playing() { return Mix_PlayingMusic() != 0; }
-
-// Opens and plays each file in turn through CSound with SDL's disk audio
-// driver writing to raw, in a child so that no SDL state outlives the test.
-// The last file plays until it ends (10 s at most); then everything is released.
-static int playToDisk(const std::vector<std::string>& files, const std::string& raw) {
+// Opens each file in turn through CSound and plays the last for ms
+// milliseconds with SDL's disk audio driver writing to raw, in a child so
+// that no SDL state outlives the test; then releases everything.
+static int playToDisk(const std::vector<std::string>& files, const std::string& raw, int ms) {
     const pid_t child = fork();
     if (child != 0) return waitForChild(child);
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
     einit.defaults();
+    // Each init releases the device the one before opened: SDL opens one at a time.
     for (const std::string& file : files) sound.init(file.c_str());
     if (!sound.system || !sound.music) _exit(NothingOpened);
-    // Each init closed the device that the one before opened: it is open once.
-    int frequency, channels;
-    Uint16 format;
-    if (Mix_QuerySpec(&frequency, &format, &channels) != 1) _exit(NotReleased);
     sound.play();
     if (!sound.channel) _exit(NoChannel);
-    for (int waited = 0; playing() && waited < 10000; waited += 10) SDL_Delay(10);
-    const bool ended = !playing();
+    SDL_Delay(ms);
     sound.exit();
     if (sound.system || SDL_WasInit(SDL_INIT_AUDIO) != 0) _exit(NotReleased);
-    _exit(ended ? PlayedToTheEnd : StillPlaying);
+    _exit(PlayedAndReleased);
 }
+
+static const size_t kFrameBytes = kMusicChannels * sizeof(int16_t);
 
 // Largest sample magnitude of 16-bit little-endian audio.
 static int peak(const std::string& raw) {
@@ -55,6 +53,12 @@ static int peak(const std::string& raw) {
         best = std::max(best, std::abs(static_cast<int>(s)));
     }
     return best;
+}
+
+// The frame of the first sample that is not zero; npos for none.
+static size_t firstSound(const std::string& raw) {
+    const size_t at = raw.find_first_not_of('\0');
+    return at == std::string::npos ? at : at / kFrameBytes;
 }
 
 class MusicTest : public ::testing::Test {
@@ -67,40 +71,57 @@ protected:
     ShowDir show;
 };
 
-TEST_F(MusicTest, EveryFormatPlaysOnceAndIsHeard) {
+// Streamed a buffer at a time, every format plays exactly the samples the
+// whole-file decode gives (the preview's), once: silence follows its end.
+TEST_F(MusicTest, EveryFormatPlaysOnceAsTheWholeFileDecodes) {
     ASSERT_TRUE(sox("tone.mp3", "sine 440"));
     ASSERT_TRUE(sox("tone.ogg", "sine 440"));
     show.write("tune.xm", xmModule());
     show.write("tune.it", itModule());
     for (const char* name : {"tone.mp3", "tone.ogg", "tune.xm", "tune.it"}) {
         SCOPED_TRACE(name);
+        const DecodedMusic whole = decodeMusic(file(name), false);
+        ASSERT_EQ(whole.message, "");
+        const std::string decoded(reinterpret_cast<const char*>(whole.pcm.data()), whole.pcm.size() * sizeof(int16_t));
+        const int lengthMs = int(whole.pcm.size() / kMusicChannels * 1000 / kMusicRate);
         std::remove(raw().c_str());
-        EXPECT_EQ(playToDisk({file(name)}, raw()), PlayedToTheEnd);
+        ASSERT_EQ(playToDisk({file(name)}, raw(), lengthMs + 700), PlayedAndReleased);
         const std::string audio = readFile(raw());
-        EXPECT_GT(audio.size(), 44100u);  // at least a quarter of a second of 16-bit stereo
         EXPECT_GT(peak(audio), 2000);
+        // Before play() the device writes silence; the music starts where the decode's first sound is.
+        const size_t lead = firstSound(decoded);
+        ASSERT_NE(lead, std::string::npos);
+        const size_t start = firstSound(audio);
+        ASSERT_GE(start, lead);
+        const size_t from = (start - lead) * kFrameBytes;
+        ASSERT_GE(audio.size(), from + decoded.size() + kMusicRate / 4 * kFrameBytes) << "a quarter second after the end";
+        EXPECT_TRUE(audio.compare(from, decoded.size(), decoded) == 0) << "the stream differs from the whole-file decode";
+        EXPECT_EQ(audio.find_first_not_of('\0', from + decoded.size()), std::string::npos) << "played again";
     }
 }
 
 TEST_F(MusicTest, SilenceIsMeasuredAsSilence) {
     ASSERT_TRUE(sox("quiet.ogg", "sine 440 vol 0"));
-    EXPECT_EQ(playToDisk({file("quiet.ogg")}, raw()), PlayedToTheEnd);
+    EXPECT_EQ(playToDisk({file("quiet.ogg")}, raw(), 600), PlayedAndReleased);
     EXPECT_LT(peak(readFile(raw())), 10);
 }
 
 // The later file replaces the earlier: the earlier's device is closed first
-// (checked in the child), and what plays is the later file: a one-second
-// module, not the earlier three-second tone.
+// (or the later could not open one), and what plays is the later file: a
+// one-second module, not the earlier three-second tone.
 TEST_F(MusicTest, ALaterInitReleasesTheEarlierAndPlaysItsOwnFile) {
     ASSERT_TRUE(runCommand("sox -n -r 44100 -c 2 '" + file("long.ogg") + "' synth 3 sine 440") == 0);
     show.write("tune.it", itModule());
     show.write("broken.xm", "not a module");
-    EXPECT_EQ(playToDisk({file("long.ogg"), file("tune.it")}, raw()), PlayedToTheEnd);
+    EXPECT_EQ(playToDisk({file("long.ogg"), file("tune.it")}, raw(), 2500), PlayedAndReleased);
     const std::string audio = readFile(raw());
     EXPECT_GT(peak(audio), 2000);
-    EXPECT_LT(audio.size(), 2u * 44100u * 4u);
+    const size_t start = firstSound(audio);
+    ASSERT_NE(start, std::string::npos);
+    EXPECT_EQ(audio.find_first_not_of('\0', (start + 2 * kMusicRate) * kFrameBytes), std::string::npos)
+        << "still sounding two seconds on";
     // A later file that cannot be decoded leaves no music, although the earlier could have played.
-    EXPECT_EQ(playToDisk({file("long.ogg"), file("broken.xm")}, raw()), NothingOpened);
+    EXPECT_EQ(playToDisk({file("long.ogg"), file("broken.xm")}, raw(), 100), NothingOpened);
 }
 
 TEST_F(MusicTest, WithSoundOffNothingIsOpened) {

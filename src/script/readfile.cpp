@@ -14,13 +14,13 @@ static std::string notPlain(mode_t mode) {
     return "not a plain file";
 }
 
-bool readPlainFile(const char* path, std::string& bytes, std::string& error) {
+int openPlainFile(const char* path, std::string& error) {
     // O_NONBLOCK: opening a pipe returns at once; the type is then taken from
     // what was opened, so nothing can be swapped in between.
     const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         error = std::strerror(errno);
-        return false;
+        return -1;
     }
     struct stat st;
     const bool stated = ::fstat(fd, &st) == 0;
@@ -30,8 +30,14 @@ bool readPlainFile(const char* path, std::string& bytes, std::string& error) {
         error = stated && !S_ISDIR(st.st_mode) ? notPlain(st.st_mode) : std::strerror(cause);
         ::close(fd);
         errno = cause;
-        return false;
+        return -1;
     }
+    return fd;
+}
+
+bool readPlainFile(const char* path, std::string& bytes, std::string& error) {
+    const int fd = openPlainFile(path, error);
+    if (fd < 0) return false;
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);

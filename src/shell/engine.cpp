@@ -32,3 +32,5 @@ void CMain::fail(const std::string& message) {
     SDL_Quit();
     std::exit(1);
 }
+
+void CMain::warn(const std::string& message) { std::fprintf(stderr, "korvane: warning: %s\n", message.c_str()); }

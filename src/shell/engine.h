@@ -10,6 +10,8 @@ public:
     // Prints "korvane: <message>" on standard error, releases the music,
     // closes SDL and exits with status 1.
     [[noreturn]] void fail(const std::string& message);
+    // Prints "korvane: warning: <message>" on standard error; the show goes on.
+    void warn(const std::string& message);
 };
 
 extern CMain engine;

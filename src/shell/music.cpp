@@ -1,52 +1,95 @@
-// The music layer over SDL_mixer 1.2. SDL_mixer has one music stream at a
-// time, so a system is the open audio device and a channel is that stream.
+// The music layer over SDL 1.2's audio: the device asks for a buffer at a
+// time, and the playing stream's decoder makes it then, so a file is decoded
+// as it plays. The system is the open device; it plays one stream at a time.
 #include "shell/music.h"
 
 #include <SDL/SDL.h>
-#include <SDL/SDL_mixer.h>
+
+#include <cstring>
+
+#include "shell/music_decoder.h"
+
+// 2048 frames: 46 ms a buffer.
+static const int kBufferFrames = 2048;
 
 struct MusicSystem {
-    bool openedAudio;  // we started SDL's audio subsystem and must close it
+    bool startedAudio;               // we started SDL's audio subsystem and must close it
+    MusicStream* playing = nullptr;  // read by the device's thread; changed under SDL_LockAudio
 };
 struct MusicStream {
-    Mix_Music* music;
+    MusicSystem* system;
+    MusicDecoder decoder;
+    bool ended = false;  // played to its end (or failed): silence from then on
 };
 struct MusicChannel {};
 
 static MusicChannel theChannel;
 
+// On SDL's audio thread, with the audio lock held.
+static void fill(void* userdata, Uint8* buffer, int bytes) {
+    std::memset(buffer, 0, size_t(bytes));
+    MusicStream* stream = static_cast<MusicSystem*>(userdata)->playing;
+    if (!stream || stream->ended) return;
+    const int frames = bytes / int(kMusicChannels * sizeof(int16_t));
+    try {
+        stream->ended = stream->decoder.read(reinterpret_cast<int16_t*>(buffer), frames) < frames;
+    } catch (...) {  // nothing may leave the device's thread: the music stops instead
+        stream->ended = true;
+    }
+}
+
 MusicSystem* musicSystemCreate() {
     const bool started = SDL_WasInit(SDL_INIT_AUDIO) == 0;
     if (started && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
-    if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {
+    MusicSystem* system = new MusicSystem{started};
+    SDL_AudioSpec wanted = {};
+    wanted.freq = kMusicRate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = kMusicChannels;
+    wanted.samples = kBufferFrames;
+    wanted.callback = fill;
+    wanted.userdata = system;
+    // No spec back: SDL converts to whatever the device takes.
+    if (SDL_OpenAudio(&wanted, nullptr) != 0) {
         if (started) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        delete system;
         return nullptr;
     }
-    return new MusicSystem{started};
+    SDL_PauseAudio(0);  // silence until a stream plays, so that playing starts within a buffer
+    return system;
 }
 
-MusicStream* musicOpenStream(MusicSystem* system, const char* path) {
+MusicStream* musicOpenStream(MusicSystem* system, const char* path, std::string* why) {
     if (!system) return nullptr;
-    Mix_Music* music = Mix_LoadMUS(path);
-    if (!music) return nullptr;
-    return new MusicStream{music};
+    MusicStream* stream = new MusicStream{system, {}};
+    std::string reason;
+    if (!stream->decoder.open(path, reason)) {
+        delete stream;
+        if (why) *why = reason;
+        return nullptr;
+    }
+    return stream;
 }
 
 MusicChannel* musicPlay(MusicSystem* system, MusicStream* stream) {
-    if (!system || !stream) return nullptr;
-    if (Mix_PlayMusic(stream->music, 0) != 0) return nullptr;  // 0: once, no loop
+    if (!system || !stream || stream->system != system) return nullptr;
+    SDL_LockAudio();
+    system->playing = stream;
+    SDL_UnlockAudio();
     return &theChannel;
 }
 
 void musicStreamRelease(MusicStream* stream) {
     if (!stream) return;
-    Mix_FreeMusic(stream->music);  // stops it first when it is playing
+    SDL_LockAudio();  // the device's thread is not inside fill() from here on
+    if (stream->system->playing == stream) stream->system->playing = nullptr;
+    SDL_UnlockAudio();
     delete stream;
 }
 
 void musicSystemRelease(MusicSystem* system) {
     if (!system) return;
-    Mix_CloseAudio();
-    if (system->openedAudio) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    SDL_CloseAudio();
+    if (system->startedAudio) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     delete system;
 }

@@ -1,6 +1,8 @@
-// A small music layer over SDL_mixer: a system, a streamed file, a channel.
+// A small music layer: a system (the audio device), a streamed file, a channel.
 // Failures are silent: a call on a system or stream that did not open does nothing.
 #pragma once
+
+#include <string>
 
 struct MusicSystem;
 struct MusicStream;
@@ -8,8 +10,10 @@ struct MusicChannel;
 
 // Opens the audio device. Returns null when there is no usable device.
 MusicSystem* musicSystemCreate();
-// Opens path for streaming. Returns null when it cannot be opened or decoded.
-MusicStream* musicOpenStream(MusicSystem* system, const char* path);
+// Opens path for streaming: it is decoded while it plays, not loaded whole.
+// Returns null when it cannot be opened or decoded, with the reason in *why
+// when why is given (for the show's author, without the path).
+MusicStream* musicOpenStream(MusicSystem* system, const char* path, std::string* why = nullptr);
 // Plays the stream once from the start; returns the channel it plays on.
 MusicChannel* musicPlay(MusicSystem* system, MusicStream* stream);
 void musicStreamRelease(MusicStream* stream);

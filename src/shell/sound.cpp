@@ -1,5 +1,6 @@
 #include "shell/sound.h"
 
+#include "shell/engine.h"
 #include "shell/init.h"
 
 CSound sound;
@@ -10,7 +11,9 @@ void CSound::init(const char* path) {
     exit();
     music = nullptr;
     system = musicSystemCreate();
-    music = musicOpenStream(system, path);
+    std::string why;
+    music = musicOpenStream(system, path, &why);
+    if (!music && !why.empty()) engine.warn(std::string(path) + ": " + why + "; the show is silent");
 }
 
 void CSound::play() {

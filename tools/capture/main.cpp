@@ -13,6 +13,7 @@
 #include "png_sink.h"
 #include "progress.h"
 #include "shell/init.h"
+#include "shell/music_decoder.h"
 #include "show.h"
 #include "staged_file.h"
 #include "video_sink.h"
@@ -123,9 +124,13 @@ static int capture(const CaptureOptions& options) {
     const bool untilEnd = !options.to && options.output != Output::Shot;
     if (untilEnd && !show.endTime)
         return failWith("the show never ends (no \"end\" in its timeline); give --to to say where to stop");
-    if (options.output == Output::Video && !show.music.empty() && !hasAudioStream(show.music)) {
-        std::fprintf(stderr, "korvane-capture: warning: no audio in %s; the video is silent\n", show.music.c_str());
-        show.music.clear();
+    // Music the player's decoder does not play is not handed to ffmpeg either.
+    if (options.output == Output::Video && !show.music.empty()) {
+        const std::string why = musicProblem(show.music);
+        if (!why.empty()) {
+            std::fprintf(stderr, "korvane-capture: warning: %s: %s; the video is silent\n", show.music.c_str(), why.c_str());
+            show.music.clear();
+        }
     }
     std::unique_ptr<FrameSink> sink = makeSink(options, show);
     if (!sink->open(error)) return failWith(error);

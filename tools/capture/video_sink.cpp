@@ -82,25 +82,6 @@ static bool waitChild(pid_t pid, int& status, double* seconds = nullptr) {
     return waited == pid;
 }
 
-bool hasAudioStream(const std::string& path) {
-    const std::string ffprobe = findOnPath("ffprobe");
-    if (ffprobe.empty()) return true;
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) return true;
-    const pid_t pid = spawn({ffprobe, "-v", "quiet", "-select_streams", "a", "-show_entries", "stream=index",
-                             "-of", "csv=p=0", "file:" + path},
-                            -1, fds[1]);
-    ::close(fds[1]);
-    std::string out;
-    char buf[256];
-    ssize_t n;
-    while ((n = ::read(fds[0], buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR))
-        if (n > 0) out.append(buf, size_t(n));
-    ::close(fds[0]);
-    int status = 0;
-    return pid > 0 && waitChild(pid, status) && WIFEXITED(status) && WEXITSTATUS(status) == 0 && !out.empty();
-}
-
 // Containers of the usual players: they want 4:2:0 chroma, which ffmpeg
 // would not pick by itself for RGB input.
 static bool commonContainer(const std::string& path) {

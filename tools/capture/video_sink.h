@@ -51,6 +51,3 @@ bool encodesH264(const std::string& path);
 
 // The full path of program on PATH, or empty.
 std::string findOnPath(const std::string& program);
-// Whether ffprobe (next to ffmpeg) finds an audio stream in path; true when
-// there is no ffprobe to ask.
-bool hasAudioStream(const std::string& path);

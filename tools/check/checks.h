@@ -40,8 +40,7 @@ void checkModel(const DataIndex& data, const DataFile& f, Findings& findings);
 struct object_type;
 std::string ownTextureName(const object_type& model);
 // One music file, and the several of a show of which only one plays (music_checks.cpp).
-struct MusicSystem;
-void checkMusic(MusicSystem* system, const DataFile& f, Findings& findings);
+void checkMusic(const DataFile& f, Findings& findings);
 void checkMusicCount(const DataIndex& data, Findings& findings);
 // A file that the scan passes over and that an author meant as music: false when it is none.
 bool checkUnplayedMusic(const DataFile& f, Findings& findings);

@@ -97,9 +97,6 @@ int main(int argc, char** argv) {
         listModels(data, stdout);
         return 0;
     }
-    // Music is opened to see whether SDL_mixer can decode it, never played.
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-
     LoadedShow show;
     std::string error;
     if (!loadShow(show, error)) {

@@ -1,15 +1,12 @@
-// The music of data/: which file plays, whether SDL_mixer opens it, and
-// music files the scan passes over.
-#include <SDL/SDL_mixer.h>  // Required for: Mix_GetError
-
+// The music of data/: which file plays, whether the player's decoder plays
+// it, and music files the scan passes over.
 #include <algorithm>
 #include <cctype>
 #include <string>
 
 #include "checks.h"
-#include "mp3_sniff.h"
 #include "shell/init.h"
-#include "shell/music.h"
+#include "shell/music_decoder.h"
 
 namespace {
 
@@ -18,29 +15,16 @@ std::string lowerCase(std::string text) {
     return text;
 }
 
-bool endsWithMp3(const std::string& name) {
-    return name.size() >= 3 && lowerCase(name.substr(name.size() - 3)) == "mp3";
-}
-
 // Endings of sound files that authors hand the player: the four it plays in
-// a case it passes over, and other formats SDL_mixer could decode for it.
+// a case it passes over, and other formats its decoder could have played.
 const char* const kSoundEndings[] = {".mp3", ".ogg", ".xm",  ".it",   ".s3m", ".mod", ".wav", ".flac", ".mp2",
                                      ".oga", ".opus", ".mid", ".midi", ".aac", ".m4a", ".wma", ".aif", ".aiff"};
 
 }  // namespace
 
-void checkMusic(MusicSystem* system, const DataFile& f, Findings& findings) {
-    if (!system) return;  // no audio device even of the dummy kind: nothing to learn
-    const std::string path = std::string(kDataPrefix) + f.name;
-    MusicStream* stream = musicOpenStream(system, path.c_str());
-    if (!stream) {
-        findings.add(f.name, 0, Severity::Error, std::string("SDL_mixer cannot open it (") + Mix_GetError() + "); the show is silent");
-        return;
-    }
-    musicStreamRelease(stream);
-    // SDL_mixer takes any file named .mp3; look for MPEG audio frames ourselves.
-    if (endsWithMp3(f.name) && !looksLikeMp3(path))
-        findings.add(f.name, 0, Severity::Warning, "no MPEG audio frames at its start: it may play as silence or noise");
+void checkMusic(const DataFile& f, Findings& findings) {
+    const std::string why = musicProblem(std::string(kDataPrefix) + f.name);
+    if (!why.empty()) findings.add(f.name, 0, Severity::Error, why + "; the show is silent");
 }
 
 void checkMusicCount(const DataIndex& data, Findings& findings) {

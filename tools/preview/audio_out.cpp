@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 #include "music_decode.h"
 
@@ -153,11 +154,16 @@ void AudioOut::stopDecode() {
 }
 
 void AudioOut::decode(const std::string& path) {
-    DecodedMusic music = decodeMusic(path, cancel_);
-    if (cancel_) return;  // superseded by a later open() or close()
-    setError(music.message);
-    AudioLock lock(true);  // the decoder runs only while the device is open
-    pcm_.swap(music.pcm);
+    // Whatever goes wrong here ends as a message: an exception leaving the thread would end the preview.
+    try {
+        DecodedMusic music = decodeMusic(path, cancel_);
+        if (cancel_) return;  // superseded by a later open() or close()
+        setError(music.message);
+        AudioLock lock(true);  // the decoder runs only while the device is open
+        pcm_.swap(music.pcm);
+    } catch (const std::exception& e) {
+        setError(path + ": cannot be decoded (" + e.what() + ")");
+    }
 }
 
 void AudioOut::setError(const std::string& text) {

@@ -1,6 +1,5 @@
-// Decoding a whole music file (MP3, Ogg Vorbis, XM, IT) to PCM with
-// libavformat and libavcodec (modules through libopenmpt), so that the preview
-// can play it from any sample.
+// Decoding a whole music file to PCM with the player's music decoder, so
+// that the preview can play it from any sample.
 #pragma once
 
 #include <atomic>
@@ -8,9 +7,8 @@
 #include <string>
 #include <vector>
 
-// The preview's audio format: 44.1 kHz, 16-bit signed, stereo, as the player opens it.
-const int kMusicRate = 44100;
-const int kMusicChannels = 2;
+#include "shell/music_decoder.h"  // Required for: kMusicRate, kMusicChannels
+
 // At most 15 minutes are kept: 159 MB of PCM. A longer file is cut there.
 const int64_t kMaxMusicFrames = int64_t(15) * 60 * kMusicRate;
 
@@ -21,8 +19,8 @@ struct DecodedMusic {
     std::string message;
 };
 
-// Decodes path from start to end, resampled to kMusicRate stereo. Packets that
-// fail to decode are passed over. When cancel becomes true the decode stops
-// early with an empty result.
+// Decodes path from start to end, as the player plays it. When cancel
+// becomes true the decode stops early with an empty result. Never throws:
+// running out of memory is a message too.
 DecodedMusic decodeMusic(const std::string& path, const std::atomic<bool>& cancel,
                          int64_t maxFrames = kMaxMusicFrames);
