@@ -47,8 +47,9 @@ std::vector<int> stepRows(int first) {
     return rows;
 }
 
-// One note per row, 0 for none: a module of notes.size() rows (at most 256).
-std::string xmWith(const std::vector<int>& notes, int tempo) {
+// One note per row, 0 for none: a module of notes.size() rows (at most 256),
+// played repeats times (at most 256), of channels channels of which the first plays.
+std::string xmWith(const std::vector<int>& notes, int tempo, int channels = 2, int repeats = 1) {
     Bytes b;
     b.text("Extended Module: ", 17);
     b.text("korvane test", 20);
@@ -56,9 +57,9 @@ std::string xmWith(const std::vector<int>& notes, int tempo) {
     b.text("korvane tests", 20);
     b.u16(0x0104);
     b.u32(276);          // header size, counted from this field
-    b.u16(1);            // song length in orders
+    b.u16(repeats);      // song length in orders
     b.u16(0);            // restart position
-    b.u16(2);            // channels
+    b.u16(channels);
     b.u16(1);            // patterns
     b.u16(1);            // instruments
     b.u16(1);            // linear frequency table
@@ -66,7 +67,7 @@ std::string xmWith(const std::vector<int>& notes, int tempo) {
     b.u16(tempo);
     b.zeros(256);        // order table: pattern 0 only
 
-    // Pattern 0: the notes on channel 0, nothing on channel 1.
+    // Pattern 0: the notes on channel 0, nothing on the others.
     Bytes cells;
     for (size_t row = 0; row < notes.size(); row++) {
         if (notes[row]) {
@@ -74,7 +75,7 @@ std::string xmWith(const std::vector<int>& notes, int tempo) {
         } else {
             cells.u8(0x80);  // packed: an empty cell
         }
-        cells.u8(0x80);
+        for (int c = 1; c < channels; c++) cells.u8(0x80);
     }
     b.u32(9);
     b.u8(0);
@@ -183,9 +184,9 @@ std::string itWith(const std::vector<int>& notes, int tempo) {
 
 }  // namespace
 
-std::string xmModule() { return xmWith({49, 0, 53, 0, 56, 0, 61, 0}, kTempo); }  // C-4 E-4 G-4 C-5
+std::string xmModule(int channels) { return xmWith({49, 0, 53, 0, 56, 0, 61, 0}, kTempo, channels); }  // C-4 E-4 G-4 C-5
 std::string itModule() { return itWith({60, 0, 64, 0, 67, 0, 72, 0}, kTempo); }  // C-5 E-5 G-5 C-6
-std::string xmSteps() { return xmWith(stepRows(49), kStepTempo); }
+std::string xmSteps(int repeats) { return xmWith(stepRows(49), kStepTempo, 2, repeats); }
 std::string itSteps() { return itWith(stepRows(60), kStepTempo); }
 
 // XM's C-4 and IT's C-5 play the sample at 8363 Hz, which is kPeriod samples long.

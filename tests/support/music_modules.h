@@ -4,14 +4,16 @@
 
 #include <string>
 
-// A FastTracker 2 module (.xm) of about a second, as bytes.
-std::string xmModule();
+// A FastTracker 2 module (.xm) of about a second, as bytes. The notes are on
+// the first channel; OpenMPT writes XM files of up to 127 channels.
+std::string xmModule(int channels = 2);
 // An Impulse Tracker module (.it) of about a second, as bytes.
 std::string itModule();
 
 // Modules of kStepSeconds seconds that play one note a second, each higher
 // than the one before: second k sounds at stepFrequency(k) Hz.
 const int kStepSeconds = 5;
-std::string xmSteps();
+// The steps, played repeats times over (up to 256: 21 minutes).
+std::string xmSteps(int repeats = 1);
 std::string itSteps();
 double stepFrequency(int second);
