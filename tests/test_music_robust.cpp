@@ -112,6 +112,7 @@ protected:
         const pid_t child = fork();
         if (child == 0) {
 #if !defined(__SANITIZE_ADDRESS__)
+            musicProblem(music());  // the decoder's libraries are loaded on first use: before the limit
             long vmKb = 0;
             std::FILE* status = std::fopen("/proc/self/status", "r");
             char line[256];

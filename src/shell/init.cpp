@@ -7,6 +7,7 @@
 #include "shell/engine.h"
 #include "shell/input.h"
 #include "shell/light.h"
+#include "shell/sound.h"
 #include "shell/timer.h"
 
 CInit einit;
@@ -32,6 +33,7 @@ void CInit::init() {
     // The script comes first: its options decide the window.
     std::string error;
     if (!script.init(kScriptPath, &error)) engine.fail(std::string("cannot open ") + kScriptPath + ": " + error);
+    sound.prepare();  // while the window opens
     window();
     input.init();
     opengl();

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "shell/music_decoder.h"
+#include "shell/music_libav.h"
 
 // 2048 frames: 46 ms a buffer.
 static const int kBufferFrames = 2048;
@@ -37,6 +38,8 @@ static void fill(void* userdata, Uint8* buffer, int bytes) {
         stream->ended = true;
     }
 }
+
+void musicPrepare() { libavLoadAhead(); }
 
 MusicSystem* musicSystemCreate() {
     const bool started = SDL_WasInit(SDL_INIT_AUDIO) == 0;

@@ -8,6 +8,9 @@ struct MusicSystem;
 struct MusicStream;
 struct MusicChannel;
 
+// Starts, in the background, what opening a stream will need (loading the
+// decoder), so that the opening need not wait for it. Optional.
+void musicPrepare();
 // Opens the audio device. Returns null when there is no usable device.
 MusicSystem* musicSystemCreate();
 // Opens path for streaming: it is decoded while it plays, not loaded whole.

@@ -12,17 +12,8 @@
 #include <new>
 #include <vector>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/error.h>
-#include <libavutil/log.h>
-#include <libavutil/mem.h>
-#include <libswresample/swresample.h>
-}
-
 #include "script/readfile.h"
+#include "shell/music_libav.h"
 
 namespace {
 
@@ -40,9 +31,9 @@ const int kPacketsToFirstSound = 1000;
 
 const int kReadBufferBytes = 64 * 1024;
 
-std::string avMessage(int code) {
+std::string avMessage(const Libav* av, int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
+    av->av_strerror(code, text, sizeof text);
     return text;
 }
 
@@ -92,6 +83,7 @@ struct MusicDecoder::Impl {
     void resample(const uint8_t* const* input, int count);
     size_t pendingSamples() const { return pending.size() - taken; }
 
+    const Libav* av = nullptr;
     int fd = -1;
     AVIOContext* io = nullptr;
     AVFormatContext* format = nullptr;
@@ -112,40 +104,47 @@ struct MusicDecoder::Impl {
 };
 
 MusicDecoder::Impl::~Impl() {
-    swr_free(&resampler);
-    av_channel_layout_uninit(&inLayout);
-    av_frame_free(&frame);
-    av_packet_free(&packet);
-    avcodec_free_context(&codec);
-    avformat_close_input(&format);  // leaves the reader, which is ours
-    if (io) av_freep(&io->buffer);
-    avio_context_free(&io);
+    if (av) {
+        av->swr_free(&resampler);
+        av->av_channel_layout_uninit(&inLayout);
+        av->av_frame_free(&frame);
+        av->av_packet_free(&packet);
+        av->avcodec_free_context(&codec);
+        av->avformat_close_input(&format);  // leaves the reader, which is ours
+        if (io) av->av_freep(&io->buffer);
+        av->avio_context_free(&io);
+    }
     if (fd >= 0) ::close(fd);
 }
 
 bool MusicDecoder::Impl::open(const std::string& path, std::string& why) {
-    av_log_set_level(AV_LOG_QUIET);  // what goes wrong reaches the caller as why
     std::string error;
     fd = openPlainFile(path.c_str(), error);  // a pipe swapped in since the listing would block
     if (fd < 0) {
         why = "cannot be read (" + error + ")";
         return false;
     }
-    uint8_t* buffer = static_cast<uint8_t*>(av_malloc(kReadBufferBytes));
-    if (buffer) io = avio_alloc_context(buffer, kReadBufferBytes, 0, &fd, readFile, nullptr, seekFile);
-    format = io ? avformat_alloc_context() : nullptr;
+    av = libav(&error);
+    if (!av) {
+        why = "cannot be decoded: " + error;
+        return false;
+    }
+    av->av_log_set_level(AV_LOG_QUIET);  // what goes wrong reaches the caller as why
+    uint8_t* buffer = static_cast<uint8_t*>(av->av_malloc(kReadBufferBytes));
+    if (buffer) io = av->avio_alloc_context(buffer, kReadBufferBytes, 0, &fd, readFile, nullptr, seekFile);
+    format = io ? av->avformat_alloc_context() : nullptr;
     if (!format) {
-        if (!io) av_free(buffer);
+        if (!io) av->av_free(buffer);
         why = "not enough memory to decode it";
         return false;
     }
     format->pb = io;
     format->flags |= AVFMT_FLAG_CUSTOM_IO;
-    int rc = avformat_open_input(&format, path.c_str(), nullptr, nullptr);  // frees format on failure
+    int rc = av->avformat_open_input(&format, path.c_str(), nullptr, nullptr);  // frees format on failure
     if (rc < 0) {
         // libavformat found no format in it (its message then says little), or could not read it.
         const bool unknown = rc == AVERROR_INVALIDDATA || rc == AVERROR_EOF || rc == AVERROR(EINVAL);
-        why = unknown ? "holds no MP3, Ogg Vorbis, XM or IT music" : "cannot be read as music (" + avMessage(rc) + ")";
+        why = unknown ? "holds no MP3, Ogg Vorbis, XM or IT music" : "cannot be read as music (" + avMessage(av, rc) + ")";
         return false;
     }
     // Before any decoder sees a header: containers that give the rate and the
@@ -158,9 +157,9 @@ bool MusicDecoder::Impl::open(const std::string& path, std::string& why) {
         why = formatProblem(claimed->sample_rate, claimed->ch_layout.nb_channels);
         if (!why.empty()) return false;
     }
-    avformat_find_stream_info(format, nullptr);  // fills in what the headers leave out; may fail harmlessly
+    av->avformat_find_stream_info(format, nullptr);  // fills in what the headers leave out; may fail harmlessly
     const AVCodec* decoder = nullptr;
-    stream = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
+    stream = av->av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
     if (stream < 0 || !decoder) {
         why = "holds no sound that can be decoded";
         return false;
@@ -168,15 +167,15 @@ bool MusicDecoder::Impl::open(const std::string& path, std::string& why) {
     const AVCodecParameters* parameters = format->streams[stream]->codecpar;
     why = formatProblem(parameters->sample_rate, parameters->ch_layout.nb_channels);
     if (!why.empty()) return false;
-    codec = avcodec_alloc_context3(decoder);
-    packet = av_packet_alloc();
-    frame = av_frame_alloc();
+    codec = av->avcodec_alloc_context3(decoder);
+    packet = av->av_packet_alloc();
+    frame = av->av_frame_alloc();
     if (!codec || !packet || !frame) {
         why = "not enough memory to decode it";
         return false;
     }
-    if ((rc = avcodec_parameters_to_context(codec, parameters)) < 0 || (rc = avcodec_open2(codec, decoder, nullptr)) < 0) {
-        why = "cannot be decoded (" + avMessage(rc) + ")";
+    if ((rc = av->avcodec_parameters_to_context(codec, parameters)) < 0 || (rc = av->avcodec_open2(codec, decoder, nullptr)) < 0) {
+        why = "cannot be decoded (" + avMessage(av, rc) + ")";
         return false;
     }
     if (!decodeMore(kPacketsToFirstSound)) {
@@ -191,10 +190,10 @@ bool MusicDecoder::Impl::open(const std::string& path, std::string& why) {
 bool MusicDecoder::Impl::decodeMore(int packetLimit) {
     while (pendingSamples() == 0) {
         if (ended) return false;
-        const int rc = avcodec_receive_frame(codec, frame);
+        const int rc = av->avcodec_receive_frame(codec, frame);
         if (rc == 0) {
             convert(frame);
-            av_frame_unref(frame);
+            av->av_frame_unref(frame);
             continue;
         }
         if (demuxed) {  // drained (or failing while draining): what the resampler holds is the last
@@ -205,13 +204,13 @@ bool MusicDecoder::Impl::decodeMore(int packetLimit) {
         if (rc != AVERROR(EAGAIN)) continue;  // a packet that did not decode is passed over, as players do
         if (packetLimit == 0) return false;
         if (packetLimit > 0) packetLimit--;
-        if (av_read_frame(format, packet) < 0) {  // the end, or unreadable from here on
+        if (av->av_read_frame(format, packet) < 0) {  // the end, or unreadable from here on
             demuxed = true;
-            avcodec_send_packet(codec, nullptr);
+            av->avcodec_send_packet(codec, nullptr);
             continue;
         }
-        if (packet->stream_index == stream) avcodec_send_packet(codec, packet);  // failures show at receive
-        av_packet_unref(packet);
+        if (packet->stream_index == stream) av->avcodec_send_packet(codec, packet);  // failures show at receive
+        av->av_packet_unref(packet);
     }
     return true;
 }
@@ -220,7 +219,7 @@ void MusicDecoder::Impl::convert(const AVFrame* input) {
     // A chained stream can claim anything again: such frames are passed over.
     if (!formatProblem(input->sample_rate, input->ch_layout.nb_channels).empty()) return;
     if (!resampler || input->format != inFormat || input->sample_rate != inRate ||
-        av_channel_layout_compare(&input->ch_layout, &inLayout) != 0) {
+        av->av_channel_layout_compare(&input->ch_layout, &inLayout) != 0) {
         if (resampler) resample(nullptr, 0);  // what the one before still holds
         if (!configure(input)) return;
     }
@@ -228,27 +227,27 @@ void MusicDecoder::Impl::convert(const AVFrame* input) {
 }
 
 bool MusicDecoder::Impl::configure(const AVFrame* input) {
-    swr_free(&resampler);
+    av->swr_free(&resampler);
     inFormat = -1;
     AVChannelLayout layout = {};
-    if (input->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) av_channel_layout_default(&layout, input->ch_layout.nb_channels);
-    else if (av_channel_layout_copy(&layout, &input->ch_layout) < 0) return false;
+    if (input->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) av->av_channel_layout_default(&layout, input->ch_layout.nb_channels);
+    else if (av->av_channel_layout_copy(&layout, &input->ch_layout) < 0) return false;
     AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-    const int rc = swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_S16, kMusicRate, &layout,
+    const int rc = av->swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_S16, kMusicRate, &layout,
                                        AVSampleFormat(input->format), input->sample_rate, 0, nullptr);
-    av_channel_layout_uninit(&layout);
-    if (rc < 0 || swr_init(resampler) < 0) {
-        swr_free(&resampler);
+    av->av_channel_layout_uninit(&layout);
+    if (rc < 0 || av->swr_init(resampler) < 0) {
+        av->swr_free(&resampler);
         return false;
     }
     inFormat = input->format;
     inRate = input->sample_rate;
-    av_channel_layout_uninit(&inLayout);
-    return av_channel_layout_copy(&inLayout, &input->ch_layout) == 0;
+    av->av_channel_layout_uninit(&inLayout);
+    return av->av_channel_layout_copy(&inLayout, &input->ch_layout) == 0;
 }
 
 void MusicDecoder::Impl::resample(const uint8_t* const* input, int count) {
-    const int room = swr_get_out_samples(resampler, count);
+    const int room = av->swr_get_out_samples(resampler, count);
     if (room <= 0) return;
     if (taken > 0) {  // what was read makes room first, so pending stays a frame's worth
         pending.erase(pending.begin(), pending.begin() + std::ptrdiff_t(taken));
@@ -257,7 +256,7 @@ void MusicDecoder::Impl::resample(const uint8_t* const* input, int count) {
     const size_t start = pending.size();
     pending.resize(start + size_t(room) * kMusicChannels);
     uint8_t* out = reinterpret_cast<uint8_t*>(pending.data() + start);
-    const int made = swr_convert(resampler, &out, room, const_cast<const uint8_t**>(input), count);
+    const int made = av->swr_convert(resampler, &out, room, const_cast<const uint8_t**>(input), count);
     pending.resize(start + size_t(std::max(made, 0)) * kMusicChannels);
 }
 
@@ -290,13 +289,14 @@ int MusicDecoder::read(int16_t* out, int frames) {
 
 int64_t MusicDecoder::length() const {
     if (!impl_) return 0;
+    const Libav* av = impl_->av;
     const AVStream* stream = impl_->format->streams[impl_->stream];
-    if (stream->duration > 0) return av_rescale_q(stream->duration, stream->time_base, AVRational{1, kMusicRate});
-    if (impl_->format->duration > 0) return av_rescale(impl_->format->duration, kMusicRate, AV_TIME_BASE);
+    if (stream->duration > 0) return av->av_rescale_q(stream->duration, stream->time_base, AVRational{1, kMusicRate});
+    if (impl_->format->duration > 0) return av->av_rescale(impl_->format->duration, kMusicRate, AV_TIME_BASE);
     // A constant bit rate (an MP3 without a frame count): the size says it.
-    const int64_t bytes = avio_size(impl_->format->pb);
+    const int64_t bytes = av->avio_size(impl_->format->pb);
     const int64_t bitRate = stream->codecpar->bit_rate;
-    return bytes > 0 && bitRate > 0 ? av_rescale(bytes * 8, kMusicRate, bitRate) : 0;
+    return bytes > 0 && bitRate > 0 ? av->av_rescale(bytes * 8, kMusicRate, bitRate) : 0;
 }
 
 std::string musicProblem(const std::string& path) {

@@ -5,6 +5,11 @@
 
 CSound sound;
 
+void CSound::prepare() {
+    if (!einit.soundOn) return;
+    musicPrepare();
+}
+
 void CSound::init(const char* path) {
     if (!einit.soundOn) return;
     // A later music file replaces an earlier one: release what the earlier call opened.

@@ -10,6 +10,7 @@ public:
     MusicStream* music;
     MusicChannel* channel;
 
+    void prepare();               // start, in the background, what opening a file needs
     void init(const char* path);  // open a fresh system and the file at path
     void play();                  // start the opened music once
     void exit();                  // release the music and the system
