@@ -201,7 +201,8 @@ bool MusicDecoder::Impl::decodeMore(int packetLimit) {
             ended = true;
             continue;
         }
-        if (rc != AVERROR(EAGAIN)) continue;  // a packet that did not decode is passed over, as players do
+        // Otherwise the decoder wants a packet, or failed on the last one,
+        // which is then passed over, as players do.
         if (packetLimit == 0) return false;
         if (packetLimit > 0) packetLimit--;
         if (av->av_read_frame(format, packet) < 0) {  // the end, or unreadable from here on

@@ -19,12 +19,22 @@ const char* const kLibraries[] = {
     KORVANE_SONAME("avformat", LIBAVFORMAT_VERSION_MAJOR),
 };
 
-std::once_flag loading;
-Libav functions;
-bool loaded = false;
-std::string failure;  // why they are not loaded
+struct Loading {
+    std::once_flag once;
+    Libav functions;
+    bool loaded = false;
+    std::string failure;  // why they are not loaded
+};
+
+// Never destroyed: the thread of libavLoadAhead() may still be at work when the process exits.
+Loading& state() {
+    static Loading* const loading = new Loading;
+    return *loading;
+}
 
 void load() {
+    Libav& functions = state().functions;
+    std::string& failure = state().failure;
     void* handles[std::size(kLibraries)];
     for (size_t i = 0; i < std::size(kLibraries); i++) {
         // Never closed: the decoders live until the process ends.
@@ -46,15 +56,16 @@ void load() {
     if (!functions.name) return;
     KORVANE_LIBAV_FUNCTIONS(KORVANE_LIBAV_FIND)
 #undef KORVANE_LIBAV_FIND
-    loaded = true;
+    state().loaded = true;
 }
 
 }  // namespace
 
 const Libav* libav(std::string* why) {
-    std::call_once(loading, load);
-    if (!loaded && why) *why = failure;
-    return loaded ? &functions : nullptr;
+    Loading& loading = state();
+    std::call_once(loading.once, load);
+    if (!loading.loaded && why) *why = loading.failure;
+    return loading.loaded ? &loading.functions : nullptr;
 }
 
 void libavLoadAhead() {
