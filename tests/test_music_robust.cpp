@@ -4,7 +4,6 @@
 // music has are refused by all four with one reason; modules that the
 // player's old library refused play in all four.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 #include "music_decode.h"
 #include "support/capture_run.h"
 #include "support/check_run.h"
+#include "support/memory_limit.h"
 #include "support/music_modules.h"
 #include "support/player.h"
 #include "support/showdir.h"
@@ -113,15 +113,7 @@ protected:
         if (child == 0) {
 #if !defined(__SANITIZE_ADDRESS__)
             musicProblem(music());  // the decoder's libraries are loaded on first use: before the limit
-            long vmKb = 0;
-            std::FILE* status = std::fopen("/proc/self/status", "r");
-            char line[256];
-            while (status && std::fgets(line, sizeof line, status))
-                if (std::sscanf(line, "VmSize: %ld", &vmKb) == 1) break;
-            if (status) std::fclose(status);
-            const rlim_t limit = rlim_t(vmKb + extraMemoryMb * 1024) * 1024;
-            const rlimit cap{limit, limit};
-            if (vmKb == 0 || setrlimit(RLIMIT_AS, &cap) != 0) _exit(3);
+            if (!limitAddressSpace(extraMemoryMb * 1024)) _exit(3);
 #endif
             alarm(60);
             const DecodedMusic decoded = decodeMusic(music(), false);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "shell/music_decoder.h"
+#include "shell/music_device.h"
 #include "shell/music_libav.h"
 
 // 2048 frames: 46 ms a buffer.
@@ -27,7 +28,7 @@ struct MusicChannel {};
 static MusicChannel theChannel;
 
 // On SDL's audio thread, with the audio lock held.
-static void fill(void* userdata, Uint8* buffer, int bytes) {
+static void fill(void* userdata, uint8_t* buffer, int bytes) {
     std::memset(buffer, 0, size_t(bytes));
     MusicStream* stream = static_cast<MusicSystem*>(userdata)->playing;
     if (!stream || stream->ended) return;
@@ -42,23 +43,13 @@ static void fill(void* userdata, Uint8* buffer, int bytes) {
 void musicPrepare() { libavLoadAhead(); }
 
 MusicSystem* musicSystemCreate() {
-    const bool started = SDL_WasInit(SDL_INIT_AUDIO) == 0;
-    if (started && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
-    MusicSystem* system = new MusicSystem{started};
-    SDL_AudioSpec wanted = {};
-    wanted.freq = kMusicRate;
-    wanted.format = AUDIO_S16SYS;
-    wanted.channels = kMusicChannels;
-    wanted.samples = kBufferFrames;
-    wanted.callback = fill;
-    wanted.userdata = system;
-    // No spec back: SDL converts to whatever the device takes.
-    if (SDL_OpenAudio(&wanted, nullptr) != 0) {
-        if (started) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    MusicSystem* system = new MusicSystem{false};
+    std::string error;
+    // Silence until a stream plays, so that playing starts within a buffer.
+    if (!musicDeviceOpen(kBufferFrames, fill, system, system->startedAudio, error)) {
         delete system;
         return nullptr;
     }
-    SDL_PauseAudio(0);  // silence until a stream plays, so that playing starts within a buffer
     return system;
 }
 
@@ -92,7 +83,6 @@ void musicStreamRelease(MusicStream* stream) {
 
 void musicSystemRelease(MusicSystem* system) {
     if (!system) return;
-    SDL_CloseAudio();
-    if (system->startedAudio) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    musicDeviceClose(system->startedAudio);
     delete system;
 }

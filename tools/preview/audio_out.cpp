@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "music_decode.h"
+#include "shell/music_device.h"
 
 // Filled by the preview; valid from its first open() to its close().
 AudioOut audioOut;
@@ -109,8 +110,7 @@ std::string AudioOut::error() const {
 
 void AudioOut::close() {
     stopDecode();
-    if (deviceOpen_) SDL_CloseAudio();
-    if (startedAudio_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (deviceOpen_) musicDeviceClose(startedAudio_);
     deviceOpen_ = false;
     startedAudio_ = false;
     std::vector<int16_t>().swap(pcm_);
@@ -121,29 +121,13 @@ void AudioOut::close() {
 }
 
 bool AudioOut::openDevice() {
-    if (SDL_WasInit(SDL_INIT_AUDIO) == 0) {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-            setError(std::string("audio: no audio device (") + SDL_GetError() + "); the preview is silent");
-            return false;
-        }
-        startedAudio_ = true;
-    }
-    SDL_AudioSpec wanted = {};
-    wanted.freq = kMusicRate;
-    wanted.format = AUDIO_S16SYS;
-    wanted.channels = kMusicChannels;
-    wanted.samples = kBufferFrames;
-    wanted.callback = callback;
-    wanted.userdata = this;
-    // No spec back: SDL converts to whatever the device takes.
-    if (SDL_OpenAudio(&wanted, nullptr) != 0) {
-        setError(std::string("audio: no audio device (") + SDL_GetError() + "); the preview is silent");
-        if (startedAudio_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        startedAudio_ = false;
+    std::string error;
+    // The device runs from now on; pause() only silences it.
+    if (!musicDeviceOpen(kBufferFrames, callback, this, startedAudio_, error)) {
+        setError("audio: no audio device (" + error + "); the preview is silent");
         return false;
     }
     deviceOpen_ = true;
-    SDL_PauseAudio(0);  // the device runs from now on; pause() only silences it
     return true;
 }
 
