@@ -114,6 +114,8 @@ protected:
 #if !defined(__SANITIZE_ADDRESS__)
             musicProblem(music());  // the decoder's libraries are loaded on first use: before the limit
             if (!limitAddressSpace(extraMemoryMb * 1024)) _exit(3);
+#else
+            (void)extraMemoryMb;
 #endif
             alarm(60);
             const DecodedMusic decoded = decodeMusic(music(), false);
