@@ -220,7 +220,7 @@ TEST_F(PreviewTest, AScriptWithAnErrorKeepsTheLastGoodPictureAndShowsTheFinding)
     const Picture kept = grab();
     EXPECT_TRUE(red(middle(kept)));
     EXPECT_GT(countPixels(kept, 0, 0, kWidth, kHeight / 2, errorText), 20) << "no finding in the overlay";
-    EXPECT_NE(preview.errorOutput().find("script.txt:3: error: no image 'missing.jpg' in data"), std::string::npos)
+    EXPECT_NE(preview.errorOutput().find("data/script.txt:3: error: no image 'missing.jpg' in data"), std::string::npos)
         << preview.errorOutput();
     // A seek back plays the last good version too, not the text now on disk.
     ASSERT_TRUE(sendKey(window, "Home"));

@@ -67,7 +67,7 @@ void checkIgnored(const DataFile& f, Findings& findings) {
 
 }  // namespace
 
-void checkAssets(const DataIndex& data, Findings& findings) {
+void checkAssets(const DataIndex& data, const ModelUses& models, Findings& findings) {
     MusicSystem* system = data.music().empty() ? nullptr : musicSystemCreate();
     for (const DataFile& f : data.files()) {
         if (!f.loaded) {
@@ -76,7 +76,7 @@ void checkAssets(const DataIndex& data, Findings& findings) {
         }
         switch (f.kind) {
         case AssetKind::Texture: checkImage(f, findings); break;
-        case AssetKind::Model: checkModel(data, f, findings); break;
+        case AssetKind::Model: checkModel(data, models, f, findings); break;
         case AssetKind::Music: checkMusic(system, f, findings); break;
         case AssetKind::None: break;
         }

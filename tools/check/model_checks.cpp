@@ -1,10 +1,12 @@
 // One model of data/, read by the player's loader: what it draws wrongly,
-// what it leaves out, and the texture it asks for.
+// what it leaves out, and the texture it asks for when a scene draws it
+// without a mask.
 #include <cstring>  // Required for: strnlen
 #include <string>
 
 #include "assets/objectloader.h"
 #include "checks.h"
+#include "grammar.h"
 #include "shell/init.h"
 
 namespace {
@@ -20,7 +22,31 @@ std::string ownTextureName(const object_type& model) {
     return std::string(model.textureName, strnlen(model.textureName, sizeof model.textureName));
 }
 
-void checkModel(const DataIndex& data, const DataFile& f, Findings& findings) {
+ModelUses modelUses(const CheckInput& in) {
+    ModelUses uses;
+    for (const Statement& s : in.show.statements) {
+        // A sync scene draws its templates, which are statements of their own.
+        const CScene& r = s.record;
+        if (!s.reached || s.ends || r.sync || r.sceneNumber != 0 || r.type != 0) continue;
+        const StatementShape shape = statementShape(s.text);
+        const Clause* mask = nullptr;  // the last one counts
+        for (const Clause& clause : shape.clauses)
+            if (clause.keyword.text == "mask") mask = &clause;
+        bool masked = mask && !mask->operands.empty();
+        if (mask)
+            for (const Word& w : mask->operands) masked = masked && in.data.has(w.text, AssetKind::Texture);
+        for (const Clause& clause : shape.clauses) {
+            if (clause.keyword.text != "object") continue;
+            for (const Word& w : clause.operands) {
+                auto [use, fresh] = uses.try_emplace(w.text, masked ? 0 : s.line);
+                if (!fresh && use->second == 0 && !masked) use->second = s.line;
+            }
+        }
+    }
+    return uses;
+}
+
+void checkModel(const DataIndex& data, const ModelUses& models, const DataFile& f, Findings& findings) {
     Load3DSReport report;
     if (!Load3DS(std::string(kDataPrefix) + f.name, &report)) {
         findings.add(f.name, 0, Severity::Error, "cannot be read");
@@ -49,7 +75,10 @@ void checkModel(const DataIndex& data, const DataFile& f, Findings& findings) {
     }
     if (!model || !model->textureName[0]) return;
     const std::string texture = ownTextureName(*model);
+    const auto use = models.find(f.name);
+    if (use != models.end() && use->second == 0) return;  // every scene gives it a mask
     if (!data.has(texture, AssetKind::Texture))
         warning("its texture '" + texture + "' is not an image in data; without a 'mask' it is drawn untextured" +
+                (use != models.end() ? ", as the scene on line " + std::to_string(use->second) + " draws it" : "") +
                 textureHint(data, texture));
 }
