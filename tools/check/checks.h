@@ -52,8 +52,12 @@ ModelUses modelUses(const CheckInput& in);
 void checkAssets(const DataIndex& data, const ModelUses& models, Findings& findings);
 // korvane-check --models: one line per model of data/ (model_list.cpp).
 void listModels(const DataIndex& data, std::FILE* out);
-// One model (model_checks.cpp).
+// One model (model_checks.cpp), and what its load reported.
 void checkModel(const DataIndex& data, const ModelUses& models, const DataFile& f, Findings& findings);
+void checkModelReport(const std::string& name, const Load3DSReport& report, Findings& findings);
+// What the checker says of data/NAME from what the player's load of it found,
+// for a tool that loads the file itself (the preview).
+void checkLoadNotes(const std::string& name, AssetKind kind, const AssetNotes& notes, Findings& findings);
 // The name of a model's own texture, without the padding of its field.
 struct object_type;
 std::string ownTextureName(const object_type& model);

@@ -22,6 +22,22 @@ std::string ownTextureName(const object_type& model) {
     return std::string(model.textureName, strnlen(model.textureName, sizeof model.textureName));
 }
 
+void checkModelReport(const std::string& name, const Load3DSReport& report, Findings& findings) {
+    auto error = [&](const std::string& m) { findings.add(name, 0, Severity::Error, m); };
+    auto warning = [&](const std::string& m) { findings.add(name, 0, Severity::Warning, m); };
+    if (report.walkStoppedEarly)
+        error("the chunk walk stops early: a chunk length is below 6 or runs past the end of the file");
+    else if (report.containerLengthWrong)
+        warning("a chunk that holds others claims more bytes than the file has (is the file cut short?); "
+                "the player reads the chunks that are there");
+    if (report.indicesOutOfRange > 0)
+        error(std::to_string(report.indicesOutOfRange) + " triangles name vertices the file does not have; they are not drawn");
+    if (report.countsCut) warning("a count is larger than its chunk holds; the rest is cut off");
+    if (report.nameTruncated) warning("a name has no end within 20 bytes; it is cut");
+    if (report.mapcoordsMissing > 0)
+        warning(std::to_string(report.mapcoordsMissing) + " vertex uses have no mapping coordinate");
+}
+
 ModelUses modelUses(const CheckInput& in) {
     ModelUses uses;
     for (const Statement& s : in.show.statements) {
@@ -52,19 +68,8 @@ void checkModel(const DataIndex& data, const ModelUses& models, const DataFile& 
         findings.add(f.name, 0, Severity::Error, "cannot be read");
         return;
     }
-    auto error = [&](const std::string& m) { findings.add(f.name, 0, Severity::Error, m); };
+    checkModelReport(f.name, report, findings);
     auto warning = [&](const std::string& m) { findings.add(f.name, 0, Severity::Warning, m); };
-    if (report.walkStoppedEarly)
-        error("the chunk walk stops early: a chunk length is below 6 or runs past the end of the file");
-    else if (report.containerLengthWrong)
-        warning("a chunk that holds others claims more bytes than the file has (is the file cut short?); "
-                "the player reads the chunks that are there");
-    if (report.indicesOutOfRange > 0)
-        error(std::to_string(report.indicesOutOfRange) + " triangles name vertices the file does not have; they are not drawn");
-    if (report.countsCut) warning("a count is larger than its chunk holds; the rest is cut off");
-    if (report.nameTruncated) warning("a name has no end within 20 bytes; it is cut");
-    if (report.mapcoordsMissing > 0)
-        warning(std::to_string(report.mapcoordsMissing) + " vertex uses have no mapping coordinate");
     const object_type* model = getObject(getObjectNum(f.name));
     if (report.meshes > 1 && model) {
         const std::string texture = ownTextureName(*model);
