@@ -142,7 +142,7 @@ protected:
 
         const CheckRun check = runCheck(show.path(), "", limits());
         EXPECT_EQ(check.status, 1) << check.errors;
-        EXPECT_EQ(check.lines, std::vector<std::string>{name + ": error: " + reason + "; the show is silent"});
+        EXPECT_EQ(check.lines, std::vector<std::string>{"data/" + name + ": error: " + reason + "; the show is silent"});
 
         const ToolRun video = capture();
         EXPECT_EQ(video.status, 0) << video.errors;

@@ -122,8 +122,15 @@ static int capture(const CaptureOptions& options) {
     }
     protectShowFiles();
     const bool untilEnd = !options.to && options.output != Output::Shot;
-    if (untilEnd && !show.endTime)
+    if (untilEnd && !show.endTime) {
+        // Where the end went, in the form editors open.
+        if (show.endDroppedAt > 0)
+            std::fprintf(stderr,
+                         "%s:%d: the '\\' at the end of this line joins the end marker \"@end\" to it, "
+                         "which drops the line\n",
+                         kScriptPath, show.endDroppedAt);
         return failWith("the show never ends (no \"end\" in its timeline); give --to to say where to stop");
+    }
     // Music the player's decoder does not play is not handed to ffmpeg either.
     if (options.output == Output::Video && !show.music.empty()) {
         const std::string why = musicProblem(show.music);

@@ -18,6 +18,10 @@ std::string pathOf(const std::string& name) { return std::string(kDataPrefix) + 
 
 std::string pixels(int width, int height) { return std::to_string(width) + " x " + std::to_string(height); }
 
+std::string partialPicture(const std::string& warning) {
+    return "libjpeg reads it only in part (" + warning + "); the player shows what is missing in grey";
+}
+
 void checkImage(const DataFile& f, Findings& findings) {
     const std::string path = pathOf(f.name);
     if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
@@ -33,9 +37,7 @@ void checkImage(const DataFile& f, Findings& findings) {
         findings.add(f.name, 0, Severity::Error, "cannot be decoded (" + error + "); the player stops at start-up");
         return;
     }
-    if (!warning.empty())
-        findings.add(f.name, 0, Severity::Warning,
-                     "libjpeg reads it only in part (" + warning + "); the player shows what is missing in grey");
+    if (!warning.empty()) findings.add(f.name, 0, Severity::Warning, partialPicture(warning));
     // The decoder scales as the player's does, for the largest texture any driver gives it.
     if (image.sizeX != image.pictureX || image.sizeY != image.pictureY)
         findings.add(f.name, 0, Severity::Warning,
@@ -66,7 +68,7 @@ void checkIgnored(const DataFile& f, Findings& findings) {
 
 }  // namespace
 
-void checkAssets(const DataIndex& data, Findings& findings) {
+void checkAssets(const DataIndex& data, const ModelUses& models, Findings& findings) {
     // Of several music files only the last plays: it alone is decoded, as the player does.
     const std::vector<std::string> music = data.music();
     const std::string playing = music.empty() ? std::string() : music.back();
@@ -77,7 +79,7 @@ void checkAssets(const DataIndex& data, Findings& findings) {
         }
         switch (f.kind) {
         case AssetKind::Texture: checkImage(f, findings); break;
-        case AssetKind::Model: checkModel(data, f, findings); break;
+        case AssetKind::Model: checkModel(data, models, f, findings); break;
         case AssetKind::Music:
             if (f.name == playing) checkMusic(f, findings);
             break;
@@ -85,4 +87,10 @@ void checkAssets(const DataIndex& data, Findings& findings) {
         }
     }
     checkMusicCount(data, findings);
+}
+
+void checkLoadNotes(const std::string& name, AssetKind kind, const AssetNotes& notes, Findings& findings) {
+    if (kind == AssetKind::Texture && !notes.pictureWarning.empty())
+        findings.add(name, 0, Severity::Warning, partialPicture(notes.pictureWarning));
+    if (kind == AssetKind::Model) checkModelReport(name, notes.model, findings);
 }
