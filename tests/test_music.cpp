@@ -1,5 +1,6 @@
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,9 +24,14 @@ static int waitForChild(pid_t child) {
     return WEXITSTATUS(status);
 }
 
-// Opens each file in turn through CSound and plays the last for ms
-// milliseconds with SDL's disk audio driver writing to raw, in a child so
-// that no SDL state outlives the test; then releases everything.
+static size_t fileSize(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 ? size_t(info.st_size) : 0;
+}
+
+// Opens each file in turn through CSound and plays the last until SDL's disk
+// audio driver has written ms milliseconds of it to raw (20 s at most), in a
+// child so that no SDL state outlives the test; then releases everything.
 static int playToDisk(const std::vector<std::string>& files, const std::string& raw, int ms) {
     const pid_t child = fork();
     if (child != 0) return waitForChild(child);
@@ -35,9 +41,10 @@ static int playToDisk(const std::vector<std::string>& files, const std::string& 
     // Each init releases the device the one before opened: SDL opens one at a time.
     for (const std::string& file : files) sound.init(file.c_str());
     if (!sound.system || !sound.music) _exit(NothingOpened);
+    const size_t wanted = fileSize(raw) + size_t(ms) * kMusicRate / 1000 * kMusicChannels * sizeof(int16_t);
     sound.play();
     if (!sound.channel) _exit(NoChannel);
-    SDL_Delay(ms);
+    for (int waited = 0; fileSize(raw) < wanted && waited < 20000; waited += 10) SDL_Delay(10);
     sound.exit();
     if (sound.system || SDL_WasInit(SDL_INIT_AUDIO) != 0) _exit(NotReleased);
     _exit(PlayedAndReleased);

@@ -24,9 +24,11 @@ struct Loading {
     Libav functions;
     bool loaded = false;
     std::string failure;  // why they are not loaded
+    std::mutex aheadLock;
+    std::thread ahead;  // libavLoadAhead()'s, until libav() joins it
 };
 
-// Never destroyed: the thread of libavLoadAhead() may still be at work when the process exits.
+// Never destroyed: libavLoadAhead()'s thread may still be at work when the process exits.
 Loading& state() {
     static Loading* const loading = new Loading;
     return *loading;
@@ -63,13 +65,18 @@ void load() {
 
 const Libav* libav(std::string* why) {
     Loading& loading = state();
+    {
+        // The thread loading ahead ends with the load: it is waited for, and is gone before the process ends.
+        std::lock_guard<std::mutex> guard(loading.aheadLock);
+        if (loading.ahead.joinable()) loading.ahead.join();
+    }
     std::call_once(loading.once, load);
     if (!loading.loaded && why) *why = loading.failure;
     return loading.loaded ? &loading.functions : nullptr;
 }
 
 void libavLoadAhead() {
-    // Detached: the music's opening waits for the load through libav(); a
-    // process that ends first leaves it behind.
-    std::thread([] { libav(); }).detach();
+    Loading& loading = state();
+    std::lock_guard<std::mutex> guard(loading.aheadLock);
+    if (!loading.ahead.joinable()) loading.ahead = std::thread([&loading] { std::call_once(loading.once, load); });
 }

@@ -36,7 +36,9 @@ struct Libav {
 };
 
 // The functions, the libraries loaded by the first call (later calls, on any
-// thread, wait for it). Null when they cannot be loaded: *why then says so.
+// thread, wait for it, as for the thread of libavLoadAhead()). Null when they
+// cannot be loaded: *why then says so.
 const Libav* libav(std::string* why = nullptr);
-// Starts loading them on a thread of their own, and returns at once.
+// Starts loading them on a thread of their own, and returns at once. A
+// process that never calls libav() afterwards may end while it loads.
 void libavLoadAhead();
