@@ -1,8 +1,8 @@
 // The music layer in the page, over the Web Audio API. The page fetches and
-// decodes the show's music before it offers to start (a browser decodes
-// in the background, and starts sound only after a click), and hands it
-// over as Module.korvaneMusic = {context, path, buffer}. Opening a stream
-// takes that buffer when it is the file the scan chose.
+// decodes the show's music, and offers to start only once it has (a browser
+// decodes in the background, and starts sound only after a click); it hands
+// it over as Module.korvaneMusic = {context, path, buffer}. Opening a stream
+// takes it when it is the file the scan chose.
 #include <emscripten.h>
 
 #include "shell/music.h"
@@ -18,15 +18,16 @@ static MusicChannel theChannel;
 
 EM_JS(int, pageHasAudio, (), { return Module.korvaneMusic && Module.korvaneMusic.context ? 1 : 0; });
 
+// The page may still be decoding it: it offers to play once it has.
 EM_JS(int, pageOpenMusic, (const char* path), {
     const music = Module.korvaneMusic;
-    music.open = !!(music.buffer && music.path === UTF8ToString(path));
+    music.open = music.path === UTF8ToString(path);
     return music.open ? 1 : 0;
 });
 
 EM_JS(void, pagePlayMusic, (int ms), {
     const music = Module.korvaneMusic;
-    if (!music || !music.open) return;
+    if (!music || !music.open || !music.buffer) return;
     if (music.source) music.source.stop();
     music.source = null;
     const offset = ms / 1000;

@@ -115,10 +115,6 @@ int main(int argc, char** argv) {
     if (places.size() != 2) return failWith(std::string("give the show's directory and the folder to write\n") + kUsage);
     const std::string dir = places[0], out = absolute(places[1]);
     engine = absolute(engine);
-    for (const char* name : kPlayerFiles)
-        if (::access((engine + "/" + name).c_str(), R_OK) != 0)
-            return failWith("the web player is not built (no " + engine + "/" + name +
-                            "): build it with scripts/build-web.sh");
     if (sameFile(dir, out)) return failWith("OUT_DIR is the show's own directory: give another folder");
 
     if (::chdir(dir.c_str()) != 0) return failWith("cannot enter " + dir + ": " + std::strerror(errno));
@@ -126,6 +122,10 @@ int main(int argc, char** argv) {
     std::string why;
     if (!listShowFiles(show, why)) return failWith("cannot read " + dir + "/data/script.txt: " + why);
     for (const std::string& warning : show.warnings) std::fprintf(stderr, "korvane-web: warning: %s\n", warning.c_str());
+    for (const char* name : kPlayerFiles)
+        if (::access((engine + "/" + name).c_str(), R_OK) != 0)
+            return failWith("the web player is not built (no " + engine + "/" + name +
+                            "): build it with scripts/build-web.sh");
 
     std::vector<std::string> inputs;
     for (const std::string& file : show.files) inputs.push_back(absolute(file));

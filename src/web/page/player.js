@@ -26,6 +26,8 @@
     },
   });
 
+  let musicIn = false; // the music decoded, or none: the start button may show
+
   function setPhase(phase) {
     korvane.phase = phase;
     stage.dataset.phase = phase;
@@ -67,19 +69,21 @@
     );
   }
 
-  // The music decoded before the show is offered, so that it starts with
-  // the show's clock. Music the browser cannot decode leaves the show silent.
-  async function loadMusic(music) {
-    if (!music || !window.AudioContext) return null;
-    const bytes = await fetchBytes(music.url);
+  // The music, decoded before the show is offered so that it starts with the
+  // show's clock; the first frame does not wait for it. Music the browser
+  // cannot decode leaves the show silent.
+  function decodeMusic(music, bytes) {
+    if (!window.AudioContext) return null;
     const context = new AudioContext();
-    try {
-      const buffer = await context.decodeAudioData(bytes.buffer);
-      return { context, path: music.path, buffer, startedAt: 0, source: null };
-    } catch (e) {
-      console.warn('korvane: ' + music.path + ': this browser cannot decode it; the show plays silent');
-      return { context, path: music.path, buffer: null, startedAt: 0, source: null };
-    }
+    const decoded = { context, path: music.path, buffer: null, startedAt: 0, source: null };
+    decoded.ready = bytes
+      // A copy: decoding takes the bytes over, and the engine gets them too.
+      .then((b) => context.decodeAudioData(b.slice().buffer))
+      .then(
+        (buffer) => (decoded.buffer = buffer),
+        () => console.warn('korvane: ' + music.path + ': this browser cannot decode it; the show plays silent'),
+      );
+    return decoded;
   }
 
   function putFiles(FS, files) {
@@ -95,11 +99,11 @@
     pause.textContent = phase === 'paused' ? 'Play' : 'Pause';
     if (phase === 'ready') {
       start.textContent = at > 0 ? 'Play from ' + seconds(at) : 'Play';
-      start.hidden = false;
+      start.hidden = !musicIn;
       say(at > 0 ? 'The frame at ' + seconds(at) + '.' : '');
     } else if (phase === 'ended') {
       start.textContent = 'Play again';
-      start.hidden = false;
+      start.hidden = !musicIn;
       say('The end.');
     }
   }
@@ -148,15 +152,22 @@
     const show = await response.json();
     const engine = loadEngine();
     let loaded = 0;
+    const fetches = new Map(); // url: its bytes, each fetched once
+    const bytesOf = (url) => {
+      if (!fetches.has(url)) fetches.set(url, fetchBytes(url));
+      return fetches.get(url);
+    };
+    korvane.music = show.music ? decodeMusic(show.music, bytesOf(show.music.url)) : null;
     const files = await Promise.all(
       show.files.map(async (file) => {
-        const bytes = await fetchBytes(file.url);
+        const bytes = await bytesOf(file.url);
         say('Loading the show… ' + ++loaded + ' of ' + show.files.length + ' files');
         return [file.path, bytes];
       }),
     );
-    korvane.music = await loadMusic(show.music);
+    performance.mark('korvane-files');
     const Module = await engine;
+    performance.mark('korvane-engine');
     korvane.module = Module;
     Module.korvaneMusic = korvane.music;
     Module.onKorvanePhase = onPhase;
@@ -168,7 +179,13 @@
     const from = t === null ? 0 : Module.ccall('korvane_parse_time', 'number', ['string'], [t]);
     if (from < 0) return fail('t=' + t + ' is not a show time: milliseconds, or seconds with a decimal point (t=12.5).');
     say('');
-    if (Module._korvane_load(from) === 0) korvane.loadedAt = performance.now();
+    if (Module._korvane_load(from) !== 0) return;
+    korvane.loadedAt = performance.now();
+    performance.mark('korvane-frame');
+    if (korvane.music) await korvane.music.ready;
+    performance.mark('korvane-music');
+    musicIn = true;
+    if (korvane.phase === 'ready' || korvane.phase === 'ended') start.hidden = false;
   }
 
   main().catch((e) => fail(e && e.message ? e.message : String(e)));
