@@ -4,7 +4,7 @@
 // what it saw as "key value" lines.
 //
 //   node drive.mjs frames FOLDER OUT_DIR T...     the canvas at ?t=T, as OUT_DIR/T.png
-//   node drive.mjs open FOLDER [--query Q] [--no-webgl]
+//   node drive.mjs open FOLDER [--query Q] [--no-webgl]   its state, and when it was ready (ms)
 //   node drive.mjs play FOLDER [--query Q] [--seconds S | --until-end S]
 //   node drive.mjs rate FOLDER FROM SECONDS        frames a second while playing
 import fs from 'node:fs';
@@ -95,7 +95,12 @@ try {
     }
   } else if (command === 'open') {
     await page.goto(base + (option(rest, '--query', '') || ''));
-    report(await settled(page));
+    const state = await settled(page);
+    if (state.phase === 'ready') {
+      await offered(page);
+      state.offered = await page.evaluate(() => performance.getEntriesByName('korvane-music')[0].startTime);
+    }
+    report(state);
   } else if (command === 'play') {
     await page.goto(base + (option(rest, '--query', '') || ''));
     await settled(page);

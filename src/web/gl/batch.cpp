@@ -26,6 +26,9 @@ void main() {
 }
 )";
 
+// Two programs of one source: with and without the texture, as a shader
+// that only branches on a uniform still costs the sampling on a software
+// rasteriser.
 static const char* const kFragmentShader = R"(
 #ifdef GL_FRAGMENT_PRECISION_HIGH
 precision highp float;
@@ -33,13 +36,14 @@ precision highp float;
 precision mediump float;
 #endif
 uniform sampler2D image;
-uniform bool textured;
 varying vec4 vColor;
 varying vec2 vTexcoord;
 varying vec4 vCoverage;
 void main() {
     vec4 c = vColor;
-    if (textured) c *= texture2D(image, vTexcoord);
+#ifdef TEXTURED
+    c *= texture2D(image, vTexcoord);
+#endif
     c.a *= clamp(vCoverage.y - abs(vCoverage.x), 0.0, 1.0) * clamp(vCoverage.w - abs(vCoverage.z), 0.0, 1.0);
     gl_FragColor = c;
 }
@@ -62,11 +66,12 @@ struct DrawState {
     }
 };
 
-static const size_t kBatchVertices = 3 * 21845;  // about 3.5 MB
+// Indices are 16 bits, as WebGL 1 takes them.
+static const size_t kBatchVertices = 65536;
 
-static GLuint program = 0, buffer = 0;
-static GLint texturedUniform = -1;
+static GLuint plainProgram = 0, texturedProgram = 0, buffer = 0, indexBuffer = 0;
 static std::vector<BatchVertex> batch;
+static std::vector<GLushort> indices;
 static DrawState batchState;
 
 static DrawState currentState() {
@@ -101,26 +106,43 @@ static void applyState(const DrawState& d) {
     else
         glDisable(GL_DEPTH_TEST);
     glBindTexture(GL_TEXTURE_2D, d.texture);
-    glUniform1i(texturedUniform, d.texture != 0);
+    glUseProgram(d.texture ? texturedProgram : plainProgram);
 }
 
 void flushBatch() {
-    if (batch.empty() || !program) return;
-    glUseProgram(program);
+    if (batch.empty() || !plainProgram) return;
     applyState(batchState);
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
     glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(batch.size() * sizeof(BatchVertex)), batch.data(), GL_STREAM_DRAW);
-    glDrawArrays(GL_TRIANGLES, 0, GLsizei(batch.size()));
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * sizeof(GLushort)), indices.data(),
+                 GL_STREAM_DRAW);
+    glDrawElements(GL_TRIANGLES, GLsizei(indices.size()), GL_UNSIGNED_SHORT, nullptr);
     batch.clear();
+    indices.clear();
+}
+
+// Room for count more vertices drawn with the state now; the index of the first.
+static GLushort reserve(size_t count) {
+    const DrawState d = currentState();
+    if (!batch.empty() && (!(d == batchState) || batch.size() + count > kBatchVertices)) flushBatch();
+    if (batch.empty()) batchState = d;
+    return GLushort(batch.size());
 }
 
 void batchTriangle(const BatchVertex& a, const BatchVertex& b, const BatchVertex& c) {
-    const DrawState d = currentState();
-    if (!batch.empty() && (!(d == batchState) || batch.size() + 3 > kBatchVertices)) flushBatch();
-    if (batch.empty()) batchState = d;
+    const GLushort first = reserve(3);
     batch.push_back(a);
     batch.push_back(b);
     batch.push_back(c);
+    indices.insert(indices.end(), {first, GLushort(first + 1), GLushort(first + 2)});
+}
+
+void batchQuad(const BatchVertex& a, const BatchVertex& b, const BatchVertex& c, const BatchVertex& d) {
+    const GLushort first = reserve(4);
+    batch.insert(batch.end(), {a, b, c, d});
+    // (c, b, a) and (d, b, c): the diagonal from the second corner to the third.
+    indices.insert(indices.end(), {GLushort(first + 2), GLushort(first + 1), first, GLushort(first + 3),
+                                   GLushort(first + 1), GLushort(first + 2)});
 }
 
 void drawTriangle(const Vertex& a, const Vertex& b, const Vertex& c) {
@@ -131,20 +153,21 @@ void drawTriangle(const Vertex& a, const Vertex& b, const Vertex& c) {
     batchTriangle(covered(a), covered(b), covered(c));
 }
 
-static GLuint compile(GLenum type, const char* source) {
+static GLuint compile(GLenum type, const char* prefix, const char* source) {
     const GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
+    const char* const parts[2] = {prefix, source};
+    glShaderSource(shader, 2, parts, nullptr);
     glCompileShader(shader);
     GLint ok = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
     return ok ? shader : 0;
 }
 
-bool initBatch() {
-    const GLuint vertex = compile(GL_VERTEX_SHADER, kVertexShader);
-    const GLuint fragment = compile(GL_FRAGMENT_SHADER, kFragmentShader);
-    if (!vertex || !fragment) return false;
-    program = glCreateProgram();
+static GLuint link(const char* prefix) {
+    const GLuint vertex = compile(GL_VERTEX_SHADER, "", kVertexShader);
+    const GLuint fragment = compile(GL_FRAGMENT_SHADER, prefix, kFragmentShader);
+    if (!vertex || !fragment) return 0;
+    const GLuint program = glCreateProgram();
     glAttachShader(program, vertex);
     glAttachShader(program, fragment);
     const char* const attributes[4] = {"position", "color", "texcoord", "coverage"};
@@ -152,12 +175,20 @@ bool initBatch() {
     glLinkProgram(program);
     GLint linked = 0;
     glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    if (!linked) return false;
+    if (!linked) return 0;
     glUseProgram(program);
     glUniform1i(glGetUniformLocation(program, "image"), 0);
-    texturedUniform = glGetUniformLocation(program, "textured");
+    return program;
+}
+
+bool initBatch() {
+    plainProgram = link("");
+    texturedProgram = link("#define TEXTURED\n");
+    if (!plainProgram || !texturedProgram) return false;
     glGenBuffers(1, &buffer);
+    glGenBuffers(1, &indexBuffer);
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
     const GLsizei stride = sizeof(BatchVertex);
     glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(BatchVertex, x)));
     glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(BatchVertex, r)));
@@ -167,6 +198,7 @@ bool initBatch() {
     glActiveTexture(GL_TEXTURE0);
     glDepthFunc(GL_LESS);
     batch.reserve(kBatchVertices);
+    indices.reserve(kBatchVertices / 4 * 6);
     return true;
 }
 

@@ -124,6 +124,8 @@ GLuint samplingTexture();
 void drawTriangle(const Vertex& a, const Vertex& b, const Vertex& c);
 void drawLine(const Vertex& a, const Vertex& b);
 void batchTriangle(const BatchVertex& a, const BatchVertex& b, const BatchVertex& c);
+// Triangles (c, b, a) and (d, b, c).
+void batchQuad(const BatchVertex& a, const BatchVertex& b, const BatchVertex& c, const BatchVertex& d);
 void flushBatch();
 bool initBatch();
 

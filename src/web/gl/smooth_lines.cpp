@@ -80,8 +80,7 @@ void drawLine(const Vertex& first, const Vertex& second) {
     const BatchVertex v1 = corner(a, {pa.x + (-l * c - -w * s), pa.y + (-l * s + -w * c)}, across, hw, -along, hl);
     const BatchVertex v2 = corner(b, {pb.x + (l * c - w * s), pb.y + (l * s + w * c)}, -across, hw, along, hl);
     const BatchVertex v3 = corner(b, {pb.x + (l * c - -w * s), pb.y + (l * s + -w * c)}, across, hw, along, hl);
-    batchTriangle(v2, v1, v0);
-    batchTriangle(v3, v1, v2);
+    batchQuad(v0, v1, v2, v3);
 }
 
 }  // namespace kgl
