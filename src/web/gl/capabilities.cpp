@@ -166,10 +166,13 @@ void kglGetIntegerv(unsigned name, int* params) {
     }
 }
 
+// The layer's own errors. WebGL's would cost a round trip to the browser's
+// GPU process each, and a browser that runs out of memory loses the whole
+// context instead.
 unsigned kglGetError() {
     const unsigned err = layer.error;
     layer.error = GL_NO_ERROR;
-    return err != GL_NO_ERROR ? err : glGetError();
+    return err;
 }
 
 void kglReadPixels(int x, int y, int width, int height, unsigned format, unsigned type, void* pixels) {

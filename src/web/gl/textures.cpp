@@ -107,7 +107,6 @@ void kglTexImage2D(unsigned target, int level, int internalFormat, int width, in
     flushBatch();
     glBindTexture(GL_TEXTURE_2D, t->id);
     glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA, width, height, 0, format, type, pixels);
-    if (glGetError() == GL_OUT_OF_MEMORY) return setError(GL_OUT_OF_MEMORY);
     if (t->levels.size() <= size_t(level)) t->levels.resize(size_t(level) + 1, {0, 0});
     t->levels[size_t(level)] = {width, height};
 }

@@ -1,6 +1,6 @@
 // The page of a show: fetches the show's files (listed in show.json, as
 // plain HTTP lists no folders), decodes its music, starts the engine
-// (korvane.js and korvane.wasm) on them, and offers to play. The engine draws
+// (korvane.js, loaded by the page, and korvane.wasm) on them, and offers to play. The engine draws
 // and keeps time; this page only loads, shows the show's state in words
 // and buttons, and starts the sound, which browsers allow only after a click.
 'use strict';
@@ -54,19 +54,12 @@
   }
 
   function loadEngine() {
-    return new Promise((resolve, reject) => {
-      const script = document.createElement('script');
-      script.src = 'korvane.js';
-      script.onload = () => resolve();
-      script.onerror = () => reject(new Error('korvane.js could not be loaded'));
-      document.head.appendChild(script);
-    }).then(() =>
-      createKorvane({
-        canvas: $('canvas'),
-        print: (text) => console.log(text),
-        printErr: (text) => console.warn(text),
-      }),
-    );
+    if (!window.createKorvane) return Promise.reject(new Error('korvane.js could not be loaded'));
+    return createKorvane({
+      canvas: $('canvas'),
+      print: (text) => console.log(text),
+      printErr: (text) => console.warn(text),
+    });
   }
 
   // The music, decoded before the show is offered so that it starts with the
@@ -147,10 +140,10 @@
 
   async function main() {
     if (!window.WebAssembly) return fail('this browser cannot run WebAssembly.');
+    const engine = loadEngine();
     const response = await fetch('show.json');
     if (!response.ok) return fail('show.json, the list of its files, could not be loaded (HTTP ' + response.status + ').');
     const show = await response.json();
-    const engine = loadEngine();
     let loaded = 0;
     const fetches = new Map(); // url: its bytes, each fetched once
     const bytesOf = (url) => {
