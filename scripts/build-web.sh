@@ -2,7 +2,8 @@
 # Builds the web player in build/web (korvane.js, korvane.wasm and the page
 # that plays a show with them) with Debian's Emscripten. libjpeg-turbo for
 # WebAssembly is built once from Debian's source package, in build/web-deps.
-# korvane-web (build/tools/korvane-web) then writes a show's folder with it.
+# It builds korvane-web (build/tools/korvane-web) too, which writes a show's
+# folder with it.
 # Usage: scripts/build-web.sh        (installs what it needs, as root or with sudo)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -45,3 +46,9 @@ fi
 emcmake cmake -S "$root" -B "$root/build/web" -DCMAKE_BUILD_TYPE=Release -DKORVANE_WEB_JPEG="$jpeg" > /dev/null
 cmake --build "$root/build/web" -j"$(nproc)"
 echo "build-web: the web player is in $root/build/web"
+
+# korvane-web, the native tool that writes a show's folder with it.
+unset EM_CACHE
+cmake -S "$root" -B "$root/build" > /dev/null
+cmake --build "$root/build" -j"$(nproc)" --target korvane-web
+echo "build-web: write a show's folder with $root/build/tools/korvane-web SHOW_DIR OUT_DIR"
