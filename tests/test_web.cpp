@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <sstream>
 #include <string>
 
 #include "support/capture_run.h"
@@ -103,6 +104,23 @@ TEST_F(WebPlayer, PlaysInStepWithItsMusicToTheEnd) {
     ASSERT_EQ(ended.at("status"), "0") << ended.at("errors");
     EXPECT_EQ(ended.at("phase"), "ended");
     EXPECT_EQ(ended.at("message"), "The end.");
+}
+
+// The keys of the preview that a viewer needs: Space pauses, the arrows move
+// the paused frame by a second, Escape ends the show.
+TEST_F(WebPlayer, KeysPauseMoveAndEndTheShow) {
+    const PageReport page = drivePage({"keys", demoFolder()});
+    ASSERT_EQ(page.at("status"), "0") << page.at("errors");
+    std::istringstream paused(page.at("space"));
+    std::string phase;
+    int at = 0;
+    paused >> phase >> at;
+    EXPECT_EQ(phase, "paused");
+    EXPECT_GT(at, 10000);
+    EXPECT_EQ(page.at("right"), "paused " + std::to_string(at + 1000));
+    EXPECT_EQ(page.at("left"), "paused " + std::to_string(at));
+    EXPECT_EQ(page.at("left2"), "paused " + std::to_string(at - 1000));
+    EXPECT_EQ(page.at("escape").substr(0, 6), "ended ");
 }
 
 // No browser decodes a module: korvane-web renders it to Ogg, and the page plays that.

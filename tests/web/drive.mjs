@@ -6,6 +6,7 @@
 //   node drive.mjs frames FOLDER OUT_DIR T...     the canvas at ?t=T, as OUT_DIR/T.png
 //   node drive.mjs open FOLDER [--query Q] [--no-webgl]   its state, and when it was ready (ms)
 //   node drive.mjs play FOLDER [--query Q] [--seconds S | --until-end S]
+//   node drive.mjs keys FOLDER                     Space, Right, Left and Escape from 10 s of play
 //   node drive.mjs rate FOLDER FROM SECONDS        frames a second while playing
 import fs from 'node:fs';
 import http from 'node:http';
@@ -138,6 +139,19 @@ try {
         };
       }),
     );
+  } else if (command === 'keys') {
+    await page.goto(base + '?t=10.0');
+    await settled(page);
+    await offered(page);
+    await page.click('#start');
+    await new Promise((resolve) => setTimeout(resolve, 500));
+    const state = () => page.evaluate(() => window.korvane.phase + ' ' + window.korvane.showTime());
+    const seen = {};
+    for (const [name, key] of [['space', 'Space'], ['right', 'ArrowRight'], ['left', 'ArrowLeft'], ['left2', 'ArrowLeft'], ['escape', 'Escape']]) {
+      await page.keyboard.press(key);
+      seen[name] = await state();
+    }
+    report(seen);
   } else if (command === 'rate') {
     const [from, seconds] = rest;
     await page.goto(base + '?t=' + from);
