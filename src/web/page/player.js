@@ -74,7 +74,7 @@
       .then((b) => context.decodeAudioData(b.slice().buffer))
       .then(
         (buffer) => (decoded.buffer = buffer),
-        () => console.warn('korvane: ' + music.path + ': this browser cannot decode it; the show plays silent'),
+        () => (decoded.failure = music.path + ' cannot be played in this browser: the show plays silent.'),
       );
     return decoded;
   }
@@ -178,6 +178,7 @@
     if (korvane.music) await korvane.music.ready;
     performance.mark('korvane-music');
     musicIn = true;
+    if (korvane.music && korvane.music.failure) say(korvane.music.failure);
     if (korvane.phase === 'ready' || korvane.phase === 'ended') start.hidden = false;
   }
 
