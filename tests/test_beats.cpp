@@ -1,0 +1,71 @@
+// The beats found in music made at known tempi and offsets by sox and as a
+// module, decoded as the preview decodes it: the tempo, where each beat
+// lies, and none where the music is silent.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "beat_finder.h"
+#include "music_decode.h"
+#include "support/music_modules.h"
+#include "support/showdir.h"
+
+namespace {
+
+struct Made {
+    const char* name;
+    double bpm;
+    int beats;
+};
+
+// The show time of the first sound in decoded music: the clicks' true
+// offset as the preview plays it (an MP3 decoder's delay included).
+double firstSoundMs(const std::vector<int16_t>& pcm) {
+    for (size_t i = 0; i < pcm.size(); i++)
+        if (std::abs(pcm[i]) > 3000) return double(i / kMusicChannels) * 1000.0 / kMusicRate;
+    return -1;
+}
+
+TEST(Beats, FoundInMusicAtKnownTempiOnTheClicksAndNotInSilence) {
+    ShowDir dir;
+    // 84 clicks at 128 BPM from 0.37 s, then 2 s of silence.
+    ASSERT_EQ(runCommand("cd " + dir.data() + " && sox -r 44100 -n -c 2 clicks.ogg synth 0.015 sine 2000 fade 0 0.015 0.01 "
+                         "pad 0 0.45375 repeat 83 pad 0.37 2 2>/dev/null"), 0);
+    // Bars of an accented beat and three soft ones at 90 BPM over a tone that
+    // stops half a beat after the last, from 1.25 s, with 2 s of silence after.
+    const std::string beat = "synth 0.03 pinknoise fade 0 0.03 0.025 ";
+    ASSERT_EQ(runCommand("cd " + dir.data() + " && sox -r 44100 -n -c 2 loud.wav " + beat + "pad 0 0.636667"
+                         " && sox -r 44100 -n -c 2 soft.wav " + beat + "vol 0.35 pad 0 0.636667"
+                         " && sox loud.wav soft.wav soft.wav soft.wav bar.wav && sox bar.wav bars.wav repeat 15"
+                         " && sox -r 44100 -n -c 2 tone.wav synth 42.333 sine 220 vol 0.15"
+                         " && sox -m bars.wav tone.wav accents.mp3 pad 1.25 2 2>/dev/null"), 0);
+    // 62 pulses at 150 BPM after two empty rows (0.2 s).
+    dir.write("pulses.xm", xmPulses(150, 2, 62));
+
+    for (const Made& made : {Made{"clicks.ogg", 128, 84}, Made{"accents.mp3", 90, 64}, Made{"pulses.xm", 150, 62}}) {
+        SCOPED_TRACE(made.name);
+        const DecodedMusic music = decodeMusic(dir.data() + "/" + made.name, false);
+        ASSERT_FALSE(music.pcm.empty()) << music.message;
+        const BeatGrid found = findBeats(music.pcm.data(), music.pcm.size() / kMusicChannels, kMusicChannels,
+                                         kMusicRate, false);
+        ASSERT_FALSE(found.empty());
+        EXPECT_NEAR(found.bpm(), made.bpm, 0.5);
+
+        const double period = 60000.0 / made.bpm, first = firstSoundMs(music.pcm);
+        const double last = first + period * (made.beats - 1);
+        const std::vector<Beat> beats = found.between(-1e9, 1e9);
+        int near = 0;
+        for (int k = 0; k < made.beats; k++) {
+            const double truth = first + period * k;
+            const std::optional<double> nearest = found.nearest(truth);
+            if (nearest && std::fabs(*nearest - truth) <= 15) near++;
+        }
+        EXPECT_GE(near, int(std::ceil(0.95 * made.beats))) << "of " << made.beats << " beats from " << first << " ms";
+        ASSERT_FALSE(beats.empty());
+        EXPECT_GE(beats.front().ms, first - 15) << "a beat in the silence before the music";
+        EXPECT_LE(beats.back().ms, last + 15) << "a beat in the silence after the music";
+    }
+}
+
+}  // namespace
