@@ -6,8 +6,10 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "arguments.h"
 #include "beat_finder.h"
 #include "music_decode.h"
+#include "script_time.h"
 #include "support/music_modules.h"
 #include "support/showdir.h"
 
@@ -65,6 +67,18 @@ TEST(Beats, FoundInMusicAtKnownTempiOnTheClicksAndNotInSilence) {
         ASSERT_FALSE(beats.empty());
         EXPECT_GE(beats.front().ms, first - 15) << "a beat in the silence before the music";
         EXPECT_LE(beats.back().ms, last + 15) << "a beat in the silence after the music";
+    }
+}
+
+// Times the tools write for the script (copied times, tapped lengths, beat
+// lists) read back as the same milliseconds, though the player reads 1.001
+// as 1000 ms.
+TEST(Beats, TimesWrittenForTheScriptReadBackAsWritten) {
+    EXPECT_EQ(scriptSeconds(24480), "24.480");
+    EXPECT_EQ(scriptSeconds(1001), "1.0015");
+    for (int32_t ms = 0; ms <= 300000; ms++) {
+        int32_t read = -1;
+        ASSERT_TRUE(parseShowTime(scriptSeconds(ms), read) && read == ms) << scriptSeconds(ms) << " for " << ms;
     }
 }
 

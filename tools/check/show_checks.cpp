@@ -1,10 +1,10 @@
 #include "checks.h"
 
-Findings checkShow(const LoadedShow& show, bool assets) {
+Findings checkShow(const LoadedShow& show, bool assets, const BeatGrid* beats) {
     DataIndex data;
     data.scan();
     const SourceMap source(show.physical);
-    const CheckInput in{show, source, data};
+    const CheckInput in{show, source, data, beats};
     Findings findings;
     if (assets) checkAssets(data, findings);
     checkScript(in, findings);
@@ -17,5 +17,6 @@ void checkScript(const CheckInput& in, Findings& findings) {
     checkTiming(in, findings);
     checkSceneKinds(in, findings);
     checkSyncTemplates(in, findings);
+    checkBeats(in, findings);
     checkIndentedComments(in, findings);
 }

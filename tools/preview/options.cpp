@@ -1,7 +1,5 @@
 #include "options.h"
 
-#include <cstdlib>
-
 #include "arguments.h"
 #include "keys.h"
 
@@ -21,20 +19,6 @@ std::string usage() {
            "Times are milliseconds, or seconds when written with a decimal point (1.5 = 1500).\n"
            "Keys:\n" +
            keysHelp();
-}
-
-// A positive number of beats a minute, with at most one decimal point.
-static bool parseBpm(const std::string& text, double& bpm) {
-    int points = 0;
-    for (char c : text) {
-        if (c == '.') points++;
-        else if (c < '0' || c > '9') return false;
-    }
-    if (text.empty() || text == "." || points > 1 || text.size() > 12) return false;
-    const double value = std::strtod(text.c_str(), nullptr);
-    if (value <= 0 || value > 10000) return false;
-    bpm = value;
-    return true;
 }
 
 namespace {
