@@ -1,6 +1,6 @@
 // The beats found in music made at known tempi and offsets by sox and as a
-// module, decoded as the preview decodes it: the tempo, where each beat
-// lies, and none where the music is silent.
+// module, and in the sample show's music, decoded as the preview decodes
+// it: the tempo, where each beat lies, and none where the music is silent.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -68,6 +68,17 @@ TEST(Beats, FoundInMusicAtKnownTempiOnTheClicksAndNotInSilence) {
         EXPECT_GE(beats.front().ms, first - 15) << "a beat in the silence before the music";
         EXPECT_LE(beats.back().ms, last + 15) << "a beat in the silence after the music";
     }
+
+    // The sample show's music: 120 BPM, the kick on every beat from 8 s to
+    // 56 s, the eight seconds before it a pad alone, where the tracker
+    // wanders off the tempo.
+    const DecodedMusic demo = decodeMusic(KORVANE_SOURCE_DIR "/examples/demo/data/music.ogg", false);
+    const BeatGrid grid = findBeats(demo.pcm.data(), demo.pcm.size() / kMusicChannels, kMusicChannels, kMusicRate, false);
+    EXPECT_TRUE(grid.isSteady());
+    EXPECT_NEAR(grid.bpm(), 120, 0.5);
+    int onKicks = 0;
+    for (int k = 0; k < 96; k++) onKicks += std::fabs(grid.nearest(8000 + 500 * k).value_or(-1e9) - (8000 + 500 * k)) <= 15;
+    EXPECT_GE(onKicks, 92);
 }
 
 // Times the tools write for the script (copied times, tapped lengths, beat

@@ -22,9 +22,14 @@ const smpl_t kAubioSilenceDb = -150;
 const float kSilentPeak = 0.001f;  // -60 dB of full scale: quieter counts as silence
 // Fewer beats than this tell no tempo.
 const size_t kFewestBeats = 8;
-// A steady grid: most of the tracker's beats lie this close to one line.
+// A steady grid: most of the tracker's beats that an onset confirms lie
+// this close to one line.
 const double kSteadyMs = 35;
 const double kSteadyShare = 0.75;
+// An onset this close confirms a beat.
+const double kOnsetReachMs = 40;
+// Gaps between the tracker's beats that match (or a tenth of the gap).
+const double kLikeGapMs = 30;
 
 struct TempoFree {
     void operator()(aubio_tempo_t* t) const { del_aubio_tempo(t); }
@@ -130,34 +135,22 @@ bool fitLine(const std::vector<Point>& points, std::initializer_list<double> tol
     return true;
 }
 
-double median(std::vector<double> values) {
-    std::nth_element(values.begin(), values.begin() + long(values.size() / 2), values.end());
-    return values[values.size() / 2];
-}
-
-// Counts each beat from the first; a gap of about n periods counts n.
-std::vector<Point> counted(const std::vector<double>& beats, double period) {
-    std::vector<Point> points;
-    double k = 0;
-    for (size_t i = 0; i < beats.size(); i++) {
-        if (i > 0) k += std::max(1.0, std::round((beats[i] - beats[i - 1]) / period));
-        points.push_back({k, beats[i]});
-    }
-    return points;
+// The onset nearest to t, if one lies within reach.
+const double* onsetNear(const Heard& heard, double t, double reach) {
+    auto next = std::lower_bound(heard.onsets.begin(), heard.onsets.end(), t);
+    const double* best = nullptr;
+    if (next != heard.onsets.end() && *next - t <= reach) best = &*next;
+    if (next != heard.onsets.begin() && t - *(next - 1) <= reach && (!best || t - *(next - 1) < *best - t))
+        best = &*(next - 1);
+    return best;
 }
 
 // Moves the line onto the onsets that lie near its beats, where enough do.
 void alignToOnsets(const Heard& heard, double kFirst, double kLast, Line& line) {
-    const double reach = std::min(40.0, line.period / 8);
+    const double reach = std::min(kOnsetReachMs, line.period / 8);
     std::vector<Point> matched;
-    for (double k = kFirst; k <= kLast; k++) {
-        const double t = line.at(k);
-        auto next = std::lower_bound(heard.onsets.begin(), heard.onsets.end(), t);
-        double best = reach + 1, at = 0;
-        if (next != heard.onsets.end() && *next - t < best) best = *next - t, at = *next;
-        if (next != heard.onsets.begin() && t - *(next - 1) < best) best = t - *(next - 1), at = *(next - 1);
-        if (best <= reach) matched.push_back({k, at});
-    }
+    for (double k = kFirst; k <= kLast; k++)
+        if (const double* onset = onsetNear(heard, line.at(k), reach)) matched.push_back({k, *onset});
     Line moved;
     if (double(matched.size()) < std::max(double(kFewestBeats), (kLast - kFirst + 1) / 2) ||
         !fitLine(matched, {reach / 2, 15.0}, moved) || std::fabs(moved.period - line.period) > line.period / 100)
@@ -165,28 +158,65 @@ void alignToOnsets(const Heard& heard, double kFirst, double kLast, Line& line) 
     line = moved;
 }
 
+// The steadiest stretch of the tracker's beats: of the runs whose gaps
+// each match the one before, the one with the most beats an onset confirms.
+// Beats first to last, inclusive.
+std::pair<size_t, size_t> steadiestRun(const std::vector<double>& beats, const std::vector<bool>& confirmed) {
+    std::pair<size_t, size_t> best{0, 0};
+    size_t bestCount = 0, first = 0;
+    auto close = [&](size_t last) {
+        size_t count = 0;
+        for (size_t i = first; i <= last; i++) count += confirmed[i];
+        if (count > bestCount || (count == bestCount && last - first > best.second - best.first))
+            best = {first, last}, bestCount = count;
+    };
+    for (size_t i = 2; i < beats.size(); i++) {
+        const double gap = beats[i] - beats[i - 1], before = beats[i - 1] - beats[i - 2];
+        if (std::fabs(gap - before) > std::max(kLikeGapMs, before / 10)) {
+            close(i - 1);
+            first = i - 1;
+        }
+    }
+    close(beats.size() - 1);
+    return best;
+}
+
 BeatGrid fitGrid(const Heard& heard) {
-    if (heard.beats.size() < kFewestBeats) return {};
-    std::vector<double> gaps;
-    for (size_t i = 1; i < heard.beats.size(); i++) gaps.push_back(heard.beats[i] - heard.beats[i - 1]);
-    const double guess = median(gaps);
-    if (!(guess > 0)) return {};
-    const std::vector<Point> points = counted(heard.beats, guess);
-    Line line;
-    const bool fitted = fitLine(points, {guess / 4, kSteadyMs}, line);
-    size_t near = 0;
-    for (const Point& p : points)
-        if (fitted && std::fabs(p.ms - line.at(p.k)) <= kSteadyMs) near++;
+    const std::vector<double>& beats = heard.beats;
+    if (beats.size() < kFewestBeats) return {};
+    // The evidence is the beats an onset confirms: where the music has no
+    // beat of its own (a pad alone) the tracker goes on beating all the same.
+    std::vector<bool> confirmed(beats.size());
+    size_t evidence = 0;
+    for (size_t i = 0; i < beats.size(); i++) evidence += confirmed[i] = onsetNear(heard, beats[i], kOnsetReachMs);
+    if (evidence < kFewestBeats) confirmed.assign(beats.size(), true), evidence = beats.size();
+
     // Beats within a quarter beat of some sound: none in the silence before,
     // after or within the music.
-    auto sounds = [&](double t) { return t >= 0 && t <= heard.lengthMs && heard.soundNear(t, guess / 4); };
-    if (double(near) < kSteadyShare * double(points.size())) {
+    auto asFound = [&](double period) {
         std::vector<double> kept;
-        for (double t : heard.beats)
-            if (sounds(t)) kept.push_back(t);
+        for (double t : beats)
+            if (t >= 0 && t <= heard.lengthMs && heard.soundNear(t, period / 4)) kept.push_back(t);
         return BeatGrid::tracked(std::move(kept));
+    };
+    const auto [first, last] = steadiestRun(beats, confirmed);
+    std::vector<Point> run;
+    for (size_t i = first; i <= last; i++) run.push_back({double(i - first), beats[i]});
+    Line line;
+    if (run.size() < kFewestBeats / 2 || !fitLine(run, {kSteadyMs}, line)) return asFound((beats.back() - beats.front()) / double(beats.size() - 1));
+
+    // Steady when that stretch's tempo explains most of the evidence.
+    std::vector<Point> onLine;
+    size_t explained = 0;
+    for (size_t i = 0; i < beats.size(); i++) {
+        const double k = std::round((beats[i] - line.a) / line.period);
+        if (std::fabs(beats[i] - line.at(k)) > kSteadyMs) continue;
+        onLine.push_back({k, beats[i]});
+        explained += confirmed[i];
     }
-    alignToOnsets(heard, points.front().k, points.back().k, line);
+    if (double(explained) < kSteadyShare * double(evidence) || !fitLine(onLine, {kSteadyMs}, line))
+        return asFound(line.period);
+    alignToOnsets(heard, onLine.front().k, onLine.back().k, line);
     // The grid over all of the music that sounds, beyond where the tracker
     // settled, with its ends where the sound begins and ends.
     double kFirst = std::ceil(-line.a / line.period), kLast = std::floor((heard.lengthMs - line.a) / line.period);
