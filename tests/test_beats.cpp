@@ -42,10 +42,16 @@ TEST(Beats, FoundInMusicAtKnownTempiOnTheClicksAndNotInSilence) {
                          " && sox loud.wav soft.wav soft.wav soft.wav bar.wav && sox bar.wav bars.wav repeat 15"
                          " && sox -r 44100 -n -c 2 tone.wav synth 42.333 sine 220 vol 0.15"
                          " && sox -m bars.wav tone.wav accents.mp3 pad 1.25 2 2>/dev/null"), 0);
+    // 64 kicks at 126 BPM from 0.5 s with bright hats between, 2 s of silence after.
+    ASSERT_EQ(runCommand("cd " + dir.data() + " && sox -n -r 44100 -c 2 kick.wav synth 0.12 sine 150-50 "
+                         "fade q 0.002 0.12 0.09 pad 0 0.35619 && sox -n -r 44100 -c 2 hat.wav synth 0.04 whitenoise "
+                         "vol 0.2 highpass 6000 fade q 0.001 0.04 0.03 pad 0.238095 0.198095 && sox -m kick.wav hat.wav "
+                         "beat.wav && sox beat.wav kicks.ogg repeat 63 pad 0.5 2 2>/dev/null"), 0);
     // 62 pulses at 150 BPM after two empty rows (0.2 s).
     dir.write("pulses.xm", xmPulses(150, 2, 62));
 
-    for (const Made& made : {Made{"clicks.ogg", 128, 84}, Made{"accents.mp3", 90, 64}, Made{"pulses.xm", 150, 62}}) {
+    for (const Made& made : {Made{"clicks.ogg", 128, 84}, Made{"accents.mp3", 90, 64}, Made{"pulses.xm", 150, 62},
+                             Made{"kicks.ogg", 126, 64}}) {
         SCOPED_TRACE(made.name);
         const DecodedMusic music = decodeMusic(dir.data() + "/" + made.name, false);
         ASSERT_FALSE(music.pcm.empty()) << music.message;

@@ -30,6 +30,8 @@ const double kSteadyShare = 0.75;
 const double kOnsetReachMs = 40;
 // Gaps between the tracker's beats that match (or a tenth of the gap).
 const double kLikeGapMs = 30;
+// The beat moves half a beat when the energy rises this much more there.
+const double kOffBeatShare = 1.5;
 
 struct TempoFree {
     void operator()(aubio_tempo_t* t) const { del_aubio_tempo(t); }
@@ -46,6 +48,7 @@ struct Heard {
     std::vector<double> beats;   // ms, as the tracker placed them
     std::vector<double> onsets;  // ms
     std::vector<int> loudHops;   // loudHops[h]: hops before h that are not silent
+    std::vector<float> rises;    // per hop: how much its energy rose over the hop before
     double hopMs = 0;
     double lengthMs = 0;
 
@@ -74,19 +77,23 @@ bool listen(const int16_t* samples, size_t frames, int channels, int rate, const
     heard.loudHops.assign(1, 0);
     const float scale = 1.0f / (32768.0f * float(channels));
     uint32_t noise = 1;
+    float energyBefore = 0;
     for (size_t start = 0; start + kHop <= frames; start += kHop) {
         if (heard.loudHops.size() % 64 == 0 && cancel) return false;
-        float peak = 0;
+        float peak = 0, energy = 0;
         const int16_t* frame = samples + start * size_t(channels);
         for (unsigned i = 0; i < kHop; i++, frame += channels) {
             int sum = 0;
             for (int c = 0; c < channels; c++) sum += frame[c];
             const float x = float(sum) * scale;
             peak = std::max(peak, std::fabs(x));
+            energy += x * x;
             noise = noise * 1664525u + 1013904223u;
             in->data[i] = x + kNoiseFloor * (float(noise >> 8) / float(1u << 23) - 1.0f);
         }
         heard.loudHops.push_back(heard.loudHops.back() + (peak >= kSilentPeak ? 1 : 0));
+        heard.rises.push_back(std::max(0.0f, energy - energyBefore));
+        energyBefore = energy;
         aubio_tempo_do(tempo.get(), in.get(), beat.get());
         if (beat->data[0] != 0) heard.beats.push_back(aubio_tempo_get_last(tempo.get()) * 1000.0 / rate);
         for (unsigned q = 0; q < kHop / kOnsetHop; q++) {
@@ -181,6 +188,28 @@ std::pair<size_t, size_t> steadiestRun(const std::vector<double>& beats, const s
     return best;
 }
 
+// How hard the music strikes on the line's beats: the energy rising there.
+double strength(const Heard& heard, const Line& line, double kFirst, double kLast) {
+    double sum = 0;
+    for (double k = kFirst; k <= kLast; k++) {
+        const double h = std::floor(line.at(k) / heard.hopMs);
+        float rise = 0;
+        for (double at = std::max(0.0, h - 1); at <= h + 1 && at < double(heard.rises.size()); at++)
+            rise = std::max(rise, heard.rises[size_t(at)]);
+        sum += rise;
+    }
+    return sum;
+}
+
+// A tracker may follow the off-beats (bright hats between the kicks): the
+// beat is where the energy rises most, half a beat on if there.
+void onTheStrongerHalf(const Heard& heard, double kFirst, double kLast, Line& line) {
+    Line shifted = line;
+    shifted.a += line.period / 2;
+    if (strength(heard, shifted, kFirst, kLast - 1) > kOffBeatShare * strength(heard, line, kFirst, kLast - 1))
+        line = shifted;
+}
+
 BeatGrid fitGrid(const Heard& heard) {
     const std::vector<double>& beats = heard.beats;
     if (beats.size() < kFewestBeats) return {};
@@ -216,6 +245,7 @@ BeatGrid fitGrid(const Heard& heard) {
     }
     if (double(explained) < kSteadyShare * double(evidence) || !fitLine(onLine, {kSteadyMs}, line))
         return asFound(line.period);
+    onTheStrongerHalf(heard, onLine.front().k, onLine.back().k, line);
     alignToOnsets(heard, onLine.front().k, onLine.back().k, line);
     // The grid over all of the music that sounds, beyond where the tracker
     // settled, with its ends where the sound begins and ends.
