@@ -1,6 +1,6 @@
 #include "music_analysis.h"
 
-#include <sys/resource.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -23,6 +23,13 @@ std::vector<float> loudnessOf(const std::vector<int16_t>& pcm, const std::atomic
         peaks.push_back(float(peak) / 32768.0f);
     }
     return peaks;
+}
+
+// Processor time of the calling thread.
+double threadSeconds() {
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
 }  // namespace
@@ -56,9 +63,8 @@ void MusicAnalysis::stop() {
 }
 
 void MusicAnalysis::run(std::shared_ptr<const std::vector<int16_t>> music) {
-    // Behind the frames: on Linux a thread's niceness is its own.
-    setpriority(PRIO_PROCESS, 0, 10);
     const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = threadSeconds();
     auto facts = std::make_shared<MusicFacts>();
     facts->serial = serial_;  // set before the thread started
     const size_t frames = music->size() / kMusicChannels;
@@ -66,6 +72,7 @@ void MusicAnalysis::run(std::shared_ptr<const std::vector<int16_t>> music) {
     facts->loudness = loudnessOf(*music, cancel_);
     facts->beats = findBeats(music->data(), frames, kMusicChannels, kMusicRate, cancel_);
     facts->tookMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    facts->processorMs = (threadSeconds() - cpuStart) * 1000.0;
     if (!cancel_) {
         std::lock_guard<std::mutex> guard(lock_);
         facts_ = std::move(facts);

@@ -18,6 +18,7 @@ struct MusicFacts {
     std::vector<float> loudness;  // the peak of each kLoudnessMs, from 0 to 1
     double lengthMs = 0;          // of the music
     double tookMs = 0;            // how long finding all this took
+    double processorMs = 0;       // of which its thread ran
     uint64_t serial = 0;          // from 1, another for each music looked at
 };
 

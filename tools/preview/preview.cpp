@@ -293,7 +293,7 @@ void Preview::followMusic() {
     if (facts == facts_) return;
     facts_ = facts;
     if (!facts_) return;
-    stats_.beatsFound(facts_->tookMs, facts_->lengthMs);
+    stats_.beatsFound(facts_->tookMs, facts_->processorMs, facts_->lengthMs);
     if (facts_->beats.empty())
         std::fprintf(stderr, "korvane-preview: no steady beat found in the music%s\n",
                      givenBeats_.empty() ? " (--bpm gives one)" : "");

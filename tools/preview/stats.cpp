@@ -60,10 +60,12 @@ void PreviewStats::paced(bool findingBeats) {
     lastFrame_ = now;
 }
 
-void PreviewStats::beatsFound(double tookMs, double lengthMs) const {
-    if (!on) return;
-    std::fprintf(stderr, "korvane-preview: beats: found in %.0f ms for %.1f s of music (%.2f %% of its length)\n",
-                 tookMs, lengthMs / 1000.0, lengthMs > 0 ? 100.0 * tookMs / lengthMs : 0.0);
+void PreviewStats::beatsFound(double tookMs, double processorMs, double lengthMs) const {
+    if (!on || lengthMs <= 0) return;
+    std::fprintf(stderr,
+                 "korvane-preview: beats: found in %.0f ms for %.1f s of music (%.2f %% of its length), "
+                 "%.0f ms of processor time (%.2f %%)\n",
+                 tookMs, lengthMs / 1000.0, 100.0 * tookMs / lengthMs, processorMs, 100.0 * processorMs / lengthMs);
 }
 
 void PreviewStats::printPace(const char* when, const Pace& pace) const {

@@ -25,8 +25,8 @@ public:
     // A frame is on screen while the music's beats are being found, or not:
     // how far apart frames come in each case.
     void paced(bool findingBeats);
-    // The beats were found, in tookMs for music of lengthMs.
-    void beatsFound(double tookMs, double lengthMs) const;
+    // The beats were found, in tookMs (processorMs of them running) for music of lengthMs.
+    void beatsFound(double tookMs, double processorMs, double lengthMs) const;
     void print(int width, int height) const;
 
 private:
