@@ -52,6 +52,16 @@ bool blue(const Rgb& p) { return p[2] > 180 && p[0] < 70 && p[1] < 70; }
 // above its strip.
 Rgb middle(const Picture& p) { return meanColour(p, 120, 140, 80, 30); }
 
+// The strip's image bars: the checker's image colour over the strip's dark band.
+bool imageBar(const Rgb& c) { return c[2] > c[0] + 40 && c[2] > 110 && c[2] < 200; }
+
+// The pixel row through the strip's one row of bars, or -1.
+int stripRow(const Picture& p) {
+    for (int y = kHeight - 1; y > kHeight * 3 / 4; y--)
+        if (countPixels(p, 0, y, kWidth, 1, imageBar) > kWidth / 2) return y;
+    return -1;
+}
+
 // A show directory with the three solid pictures, and the preview on it.
 class PreviewTest : public ::testing::Test {
 protected:
@@ -241,16 +251,13 @@ TEST_F(PreviewTest, AClickOnTheTimelineStripSeeksThere) {
     start(kThreeColours);
     pauseAfter(0);
     ASSERT_TRUE(waitForPicture(red, 10));
-    // The strip's one row: the image bars from 0 to the end at 30 s, in the
-    // checker's image colour over the strip's dark band.
+    // The strip's one row: the image bars from 0 to the end at 30 s.
     const Picture p = grab();
-    auto barColour = [](const Rgb& c) { return c[2] > c[0] + 40 && c[2] > 110 && c[2] < 200; };
-    int row = -1, left = -1, right = -1;
-    for (int y = kHeight - 1; y > kHeight * 3 / 4 && row < 0; y--)
-        if (countPixels(p, 0, y, kWidth, 1, barColour) > kWidth / 2) row = y;
+    const int row = stripRow(p);
     ASSERT_GE(row, 0) << "no strip";
+    int left = -1, right = -1;
     for (int x = 0; x < kWidth; x++)
-        if (barColour(p.at(x, row))) {
+        if (imageBar(p.at(x, row))) {
             if (left < 0) left = x;
             right = x;
         }
@@ -445,14 +452,12 @@ TEST_F(PreviewTest, TheStripShowsBeatTicksAtTheirTimes) {
     waitForTitle([](const std::string& t) { return t.find("paused at end") != std::string::npos; });
     sleepMs(300);
     const Picture p = grab();
-    auto barColour = [](const Rgb& c) { return c[2] > c[0] + 40 && c[2] > 110 && c[2] < 200; };
-    int row = -1, left = -1, right = -1;
-    for (int y = kHeight - 1; y > kHeight * 3 / 4 && row < 0; y--)
-        if (countPixels(p, 0, y, kWidth, 1, barColour) > kWidth / 2) row = y;
+    const int row = stripRow(p);
     ASSERT_GE(row, 0) << "no strip";
     // The bars run from 0, the strip's left end, to the playhead at the end, its right end.
+    int left = -1, right = -1;
     for (int x = 0; x < kWidth; x++) {
-        if (left < 0 && barColour(p.at(x, row))) left = x;
+        if (left < 0 && imageBar(p.at(x, row))) left = x;
         const Rgb c = p.at(x, row);
         if (left >= 0 && c[0] > 200 && c[1] > 200 && c[2] > 200) right = x;
     }
