@@ -246,7 +246,7 @@ TEST_F(PreviewTest, AScriptWithAnErrorKeepsTheLastGoodPictureAndShowsTheFinding)
     quit();
 }
 
-TEST_F(PreviewTest, AClickOnTheTimelineStripSeeksThere) {
+TEST_F(PreviewTest, AClickOnTheTimelineStripSeeksThereAndADragScrubs) {
     REQUIRE_DISPLAY();
     start(kThreeColours);
     pauseAfter(0);
@@ -262,9 +262,14 @@ TEST_F(PreviewTest, AClickOnTheTimelineStripSeeksThere) {
             right = x;
         }
     ASSERT_TRUE(sendClick(window, left + (right - left) * 5 / 6, row));  // 25 s
-    const std::string title = waitForTitle([](const std::string& t) { return titleTime(t) >= 20000; });
+    std::string title = waitForTitle([](const std::string& t) { return titleTime(t) >= 20000; });
     EXPECT_NEAR(titleTime(title), 25000, 500) << title;
     EXPECT_TRUE(waitForPicture(blue, 5));
+    // Held down there and dragged back to 15 s, up over the picture: the show follows the pointer.
+    ASSERT_TRUE(sendDrag(window, left + (right - left) * 5 / 6, row, left + (right - left) / 2, kHeight / 2));
+    title = waitForTitle([](const std::string& t) { return titleTime(t) < 20000; });
+    EXPECT_NEAR(titleTime(title), 15000, 500) << title;
+    EXPECT_TRUE(waitForPicture(green, 5));
     quit();
 }
 

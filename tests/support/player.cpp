@@ -267,6 +267,15 @@ bool sendClick(unsigned long window, int x, int y) {
                       " click 1 2>/dev/null") == 0;
 }
 
+bool sendDrag(unsigned long window, int x0, int y0, int x1, int y1) {
+    const std::string target = " --window " + std::to_string(window) + " ";
+    std::string command = "xdotool mousemove" + target + std::to_string(x0) + " " + std::to_string(y0) + " mousedown 1";
+    for (int step = 1; step <= 4; step++)
+        command += " sleep 0.05 mousemove" + target + std::to_string(x0 + (x1 - x0) * step / 4) + " " +
+                   std::to_string(y0 + (y1 - y0) * step / 4);
+    return runCommand(command + " sleep 0.05 mouseup 1 2>/dev/null") == 0;
+}
+
 std::string clipboardText(double timeoutSeconds) {
     Display* display = openDisplay();
     if (!display) return "";

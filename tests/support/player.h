@@ -60,6 +60,9 @@ std::string waitForName(unsigned long window, const std::function<bool(const std
                         double timeoutSeconds);
 // A left click at (x, y) of the window, from its top left.
 bool sendClick(unsigned long window, int x, int y);
+// The left button pressed at (x0, y0), the pointer moved to (x1, y1) in a
+// few steps, and the button released there.
+bool sendDrag(unsigned long window, int x0, int y0, int x1, int y1);
 // What a paste would give: the text on the display's clipboard, asked for as
 // UTF-8; empty when no program offers any within the timeout.
 std::string clipboardText(double timeoutSeconds = 5);

@@ -266,6 +266,8 @@ void Preview::mouse(const SDL_Event& event, uint32_t ticks) {
     case SDL_MOUSEMOTION:
         pointerX_ = event.motion.x;
         pointerY_ = event.motion.y;
+        // A release outside the window may never come as an event.
+        scrubbing_ = scrubbing_ && (event.motion.state & SDL_BUTTON(SDL_BUTTON_LEFT));
         if (scrubbing_ && overlayOn_) scrubTo_ = overlay_.timeAlong(event.motion.x);
         break;
     case SDL_MOUSEBUTTONDOWN:
