@@ -78,7 +78,7 @@ void PreviewStats::printPace(const char* when, const Pace& pace) const {
 void PreviewStats::print(int width, int height) const {
     if (!on) return;
     printPace("while the beats were being found", finding_);
-    printPace("with the beats found (or none to find)", found_);
+    printPace("at other times", found_);
     std::fprintf(stderr,
                  "korvane-preview: at %dx%d: overlay %.3f ms a frame over %lld frames; keeping a composed "
                  "frame %.3f ms a frame over %lld frames; composing the show %.3f ms a frame over %lld frames\n",
