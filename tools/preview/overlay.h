@@ -10,11 +10,16 @@
 #include "strip.h"
 #include "text.h"
 
+// Why the script on disk is not the one playing, and what plays instead.
+std::string keptText();
 // Show time as m:ss.mmm.
 std::string clockText(int32_t ms);
 
 struct OverlayView {
     int32_t time = 0;
+    // The show time of the frame on screen, whose scenes are listed: at the
+    // end, the last frame before it; none when there is no frame.
+    std::optional<int32_t> sceneTime;
     double fps = 0;
     bool paused = false, atEnd = false;
     StripMarks marks;
@@ -38,7 +43,8 @@ public:
 private:
     int line(const std::string& text, int y, float r, float g, float b);
     void pointedLine(const OverlayView& view);
-    int liveLines(int32_t t, int y);
+    int finding(const std::string& text, int y);
+    int liveLines(std::optional<int32_t> t, int y);
     int problems(int y);
 
     int width_ = 0, height_ = 0;
