@@ -217,7 +217,10 @@ BeatGrid fitGrid(const Heard& heard) {
     // beat of its own (a pad alone) the tracker goes on beating all the same.
     std::vector<bool> confirmed(beats.size());
     size_t evidence = 0;
-    for (size_t i = 0; i < beats.size(); i++) evidence += confirmed[i] = onsetNear(heard, beats[i], kOnsetReachMs);
+    for (size_t i = 0; i < beats.size(); i++) {
+        confirmed[i] = onsetNear(heard, beats[i], kOnsetReachMs) != nullptr;
+        evidence += confirmed[i];
+    }
     if (evidence < kFewestBeats) confirmed.assign(beats.size(), true), evidence = beats.size();
 
     // Beats within a quarter beat of some sound: none in the silence before,
@@ -232,7 +235,8 @@ BeatGrid fitGrid(const Heard& heard) {
     std::vector<Point> run;
     for (size_t i = first; i <= last; i++) run.push_back({double(i - first), beats[i]});
     Line line;
-    if (run.size() < kFewestBeats / 2 || !fitLine(run, {kSteadyMs}, line)) return asFound((beats.back() - beats.front()) / double(beats.size() - 1));
+    if (run.size() < kFewestBeats / 2 || !fitLine(run, {kSteadyMs}, line))
+        return asFound((beats.back() - beats.front()) / double(beats.size() - 1));
 
     // Steady when that stretch's tempo explains most of the evidence.
     std::vector<Point> onLine;
