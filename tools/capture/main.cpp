@@ -149,7 +149,11 @@ static int capture(const CaptureOptions& options) {
 
     const int threads = writerThreads(options);
     FrameWriter writer(*sink, threads, (sink->ordered() ? 1 : threads) + kExtraBuffers);
-    Progress progress(plannedFrames(plan, show.endTime), ::isatty(2));
+    // --stats ends with its own report of what was written.
+    const Progress::Mode mode = ::isatty(2)     ? Progress::Mode::Bar
+                                : options.stats ? Progress::Mode::Quiet
+                                                : Progress::Mode::Lines;
+    Progress progress(plannedFrames(plan, show.endTime), mode);
     const auto start = std::chrono::steady_clock::now();
     const CaptureResult result = runCapture(plan, writer, progress);
     progress.finish();
