@@ -21,7 +21,7 @@ public:
     // Clears the bar, or writes the last line: what was written, how fast.
     void finish();
 
-    static const int kLineSeconds = 5;
+    static constexpr int kLineSeconds = 5;
 
 private:
     int64_t total_;
