@@ -116,6 +116,7 @@ void loadShowText(const std::string& bytes, LoadedShow& show) {
     });
     show.syncLists = script.syncLists;
     show.runawayLines = script.runawayLines;
+    show.joinedLines = script.joinedLines;
     parseStatements(show);
 }
 

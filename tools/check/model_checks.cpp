@@ -1,10 +1,12 @@
 // One model of data/, read by the player's loader: what it draws wrongly,
-// what it leaves out, and the texture it asks for.
+// what it leaves out, and the texture it asks for when a scene draws it
+// without a mask.
 #include <cstring>  // Required for: strnlen
 #include <string>
 
 #include "assets/objectloader.h"
 #include "checks.h"
+#include "grammar.h"
 #include "shell/init.h"
 
 namespace {
@@ -20,14 +22,9 @@ std::string ownTextureName(const object_type& model) {
     return std::string(model.textureName, strnlen(model.textureName, sizeof model.textureName));
 }
 
-void checkModel(const DataIndex& data, const DataFile& f, Findings& findings) {
-    Load3DSReport report;
-    if (!Load3DS(std::string(kDataPrefix) + f.name, &report)) {
-        findings.add(f.name, 0, Severity::Error, "cannot be read");
-        return;
-    }
-    auto error = [&](const std::string& m) { findings.add(f.name, 0, Severity::Error, m); };
-    auto warning = [&](const std::string& m) { findings.add(f.name, 0, Severity::Warning, m); };
+void checkModelReport(const std::string& name, const Load3DSReport& report, Findings& findings) {
+    auto error = [&](const std::string& m) { findings.add(name, 0, Severity::Error, m); };
+    auto warning = [&](const std::string& m) { findings.add(name, 0, Severity::Warning, m); };
     if (report.walkStoppedEarly)
         error("the chunk walk stops early: a chunk length is below 6 or runs past the end of the file");
     else if (report.containerLengthWrong)
@@ -39,6 +36,40 @@ void checkModel(const DataIndex& data, const DataFile& f, Findings& findings) {
     if (report.nameTruncated) warning("a name has no end within 20 bytes; it is cut");
     if (report.mapcoordsMissing > 0)
         warning(std::to_string(report.mapcoordsMissing) + " vertex uses have no mapping coordinate");
+}
+
+ModelUses modelUses(const CheckInput& in) {
+    ModelUses uses;
+    for (const Statement& s : in.show.statements) {
+        // A sync scene draws its templates, which are statements of their own.
+        const CScene& r = s.record;
+        if (!s.reached || s.ends || r.sync || r.sceneNumber != 0 || r.type != 0) continue;
+        const StatementShape shape = statementShape(s.text);
+        const Clause* mask = nullptr;  // the last one counts
+        for (const Clause& clause : shape.clauses)
+            if (clause.keyword.text == "mask") mask = &clause;
+        bool masked = mask && !mask->operands.empty();
+        if (mask)
+            for (const Word& w : mask->operands) masked = masked && in.data.has(w.text, AssetKind::Texture);
+        for (const Clause& clause : shape.clauses) {
+            if (clause.keyword.text != "object") continue;
+            for (const Word& w : clause.operands) {
+                auto [use, fresh] = uses.try_emplace(w.text, masked ? 0 : s.line);
+                if (!fresh && use->second == 0 && !masked) use->second = s.line;
+            }
+        }
+    }
+    return uses;
+}
+
+void checkModel(const DataIndex& data, const ModelUses& models, const DataFile& f, Findings& findings) {
+    Load3DSReport report;
+    if (!Load3DS(std::string(kDataPrefix) + f.name, &report)) {
+        findings.add(f.name, 0, Severity::Error, "cannot be read");
+        return;
+    }
+    checkModelReport(f.name, report, findings);
+    auto warning = [&](const std::string& m) { findings.add(f.name, 0, Severity::Warning, m); };
     const object_type* model = getObject(getObjectNum(f.name));
     if (report.meshes > 1 && model) {
         const std::string texture = ownTextureName(*model);
@@ -49,7 +80,10 @@ void checkModel(const DataIndex& data, const DataFile& f, Findings& findings) {
     }
     if (!model || !model->textureName[0]) return;
     const std::string texture = ownTextureName(*model);
+    const auto use = models.find(f.name);
+    if (use != models.end() && use->second == 0) return;  // every scene gives it a mask
     if (!data.has(texture, AssetKind::Texture))
         warning("its texture '" + texture + "' is not an image in data; without a 'mask' it is drawn untextured" +
+                (use != models.end() ? ", as the scene on line " + std::to_string(use->second) + " draws it" : "") +
                 textureHint(data, texture));
 }

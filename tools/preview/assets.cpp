@@ -10,6 +10,7 @@
 #include "assets/gfx.h"
 #include "assets/imageloader.h"
 #include "assets/objectloader.h"
+#include "checks.h"  // Required for: checkLoadNotes, Findings
 #include "shell/init.h"
 
 PreviewAssets assets;
@@ -67,6 +68,17 @@ void replaceByFront(Record*& head, Record* oldFront, const std::string& name, vo
     fileInOrder(head);
 }
 
+// Lines of text, without their line ends.
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
 }  // namespace
 
 void PreviewAssets::loadAll() {
@@ -88,18 +100,22 @@ bool PreviewAssets::reload(const std::string& name) {
     const AssetKind kind = scannedKind(name);
     problems_.erase(name);
     std::string error;
+    AssetNotes notes;
+    Findings found;
     if (kind == AssetKind::Texture) {
         tTexture* const front = gfx.textures;
-        if (loadAsset(name, kind, error))
+        if (loadAsset(name, kind, error, nullptr, &notes))
             replaceByFront(gfx.textures, front, name, dropTexture);
         else
-            problems_[name] = "cannot be loaded (" + error + "); the player stops at start-up";
-        return true;
-    }
-    if (kind == AssetKind::Model) {
+            found.add(name, 0, Severity::Error, "cannot be loaded (" + error + "); the player stops at start-up");
+    } else if (kind == AssetKind::Model) {
         object_type* const front = gfx.objects;
-        loadAsset(name, kind, error);
+        loadAsset(name, kind, error, nullptr, &notes);
         replaceByFront(gfx.objects, front, name, dropModel);
+    }
+    if (kind == AssetKind::Texture || kind == AssetKind::Model) {
+        checkLoadNotes(name, kind, notes, found);
+        if (!found.all().empty()) problems_[name] = linesOf(found.text());
         return true;
     }
     // Gone, or no longer a texture or model.

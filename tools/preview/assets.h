@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 class PreviewAssets {
 public:
@@ -12,15 +13,17 @@ public:
     void loadAll();
     // Loads data/NAME again, or drops it from its table when it is gone or
     // no longer an asset. A JPEG that cannot be loaded keeps its last good
-    // version and is listed in problems(). False when the tables are as
-    // they were: the file is no texture or model and was none.
+    // version and is listed in problems(), as is what a load warns of (a
+    // picture read only in part, a model cut short). False when the tables
+    // are as they were: the file is no texture or model and was none.
     bool reload(const std::string& name);
 
-    // What is wrong with a file of data/, by name.
-    const std::map<std::string, std::string>& problems() const { return problems_; }
+    // What is wrong with the files of data/, by name: korvane-check's lines
+    // ("data/NAME: error: ...", "data/NAME: warning: ...").
+    const std::map<std::string, std::vector<std::string>>& problems() const { return problems_; }
 
 private:
-    std::map<std::string, std::string> problems_;
+    std::map<std::string, std::vector<std::string>> problems_;
 };
 
 extern PreviewAssets assets;
