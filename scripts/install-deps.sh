@@ -15,6 +15,8 @@ packages=(
   libsdl-ttf2.0-dev fonts-dejavu-core
   # korvane-preview: decoding its music (MP3, Ogg Vorbis, and XM and IT through libopenmpt)
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
+  # korvane-check --beats and korvane-preview: the music's tempo and beats
+  libaubio-dev
   # tests: framework, X server and window tools, programs that make test files
   googletest libgtest-dev xvfb xdotool x11-apps x11-utils imagemagick libjpeg-turbo-progs libx11-dev
   sox libsox-fmt-base libsox-fmt-mp3 assimp-testmodels assimp-utils

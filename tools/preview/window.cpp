@@ -40,9 +40,11 @@ bool openWindow(bool fullscreen, int width, int height, std::string& error) {
     }
     SDL_WM_SetCaption("Korvane preview", nullptr);
     SDL_ShowCursor(SDL_ENABLE);  // the strip takes clicks, also in full screen
-    // Motion would only crowd the queue.
+    // Keys, and the mouse for the strip (pointing, clicking, dragging);
+    // other events would only crowd the queue.
     for (int type = SDL_ACTIVEEVENT; type < SDL_NUMEVENTS; type++)
-        if (type != SDL_KEYDOWN && type != SDL_MOUSEBUTTONDOWN && type != SDL_QUIT)
+        if (type != SDL_ACTIVEEVENT && type != SDL_KEYDOWN && type != SDL_MOUSEMOTION && type != SDL_MOUSEBUTTONDOWN &&
+            type != SDL_MOUSEBUTTONUP && type != SDL_QUIT)
             SDL_EventState(static_cast<Uint8>(type), SDL_IGNORE);
     SDL_EnableKeyRepeat(SDL_DEFAULT_REPEAT_DELAY, SDL_DEFAULT_REPEAT_INTERVAL);
     return true;
