@@ -12,6 +12,7 @@
 #include "arguments.h"
 #include "support/capture_run.h"
 #include "support/e2e_screen.h"
+#include "support/e2e_show.h"
 #include "support/player.h"
 #include "support/showdir.h"
 
@@ -113,6 +114,32 @@ protected:
         waitForTitle([&](const std::string& t) { return titleTime(t) >= fromMs; });
         EXPECT_TRUE(sendKey(window, keysFirst + " space"));
         return waitForTitle([](const std::string& t) { return t.find(" paused") != std::string::npos; });
+    }
+
+    // The file S writes of the frame at t, in the directory the preview started in.
+    std::string shotPath(int t) const {
+        char name[64];
+        std::snprintf(name, sizeof name, "/korvane-%d.%03d.png", t / 1000, t % 1000);
+        return show.path() + name;
+    }
+
+    // Its picture, once it is there.
+    Picture shotOf(int t) {
+        const std::string path = shotPath(t);
+        for (int i = 0; i < 100 && !fs::exists(path); i++) sleepMs(50);
+        Picture written;
+        EXPECT_TRUE(readPicture(path, written)) << path << " is not there";
+        return written;
+    }
+
+    // What korvane-capture makes of the show at time (as it is written on its command line).
+    Picture captureOf(const std::string& time) {
+        const std::string out = show.path() + "/capture.png";
+        const ToolRun run = runCapture({"--dir", show.path(), "--size", kSize, "--shot", time, "--out", out});
+        EXPECT_EQ(run.status, 0) << run.errors;
+        Picture expected;
+        EXPECT_TRUE(readPicture(out, expected));
+        return expected;
     }
 
     void quit() {
@@ -303,18 +330,44 @@ TEST_F(PreviewTest, TheHeldFrameAndItsShotAreTheCaptureOfTheirTime) {
     EXPECT_TRUE(onScreen.rgb == expected.rgb) << "the window differs from the capture at " << t << " ms";
 
     ASSERT_TRUE(sendKey(window, "h s"));
-    const std::string shot = show.path() + "/korvane-" + std::to_string(t / 1000) + "." +
-                             std::string(3 - std::to_string(t % 1000).size(), '0') + std::to_string(t % 1000) + ".png";
-    for (int i = 0; i < 100 && !fs::exists(shot); i++) sleepMs(50);
-    Picture written;
-    ASSERT_TRUE(readPicture(shot, written)) << shot << " is not there";
-    EXPECT_TRUE(written.rgb == expected.rgb) << "the shot differs from the capture at " << t << " ms";
+    const std::string shot = shotPath(t);
+    EXPECT_TRUE(shotOf(t).rgb == expected.rgb) << "the shot differs from the capture at " << t << " ms";
     // Readable by others as the capture's file is: what the umask leaves of 0666.
     const mode_t mask = umask(0);
     umask(mask);
     struct stat st {};
     ASSERT_EQ(stat(shot.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask) << std::oct << (st.st_mode & 0777);
+    quit();
+}
+
+// Played from the start, the tube and a model in front of it (their lines
+// and faces close in depth) are the capture of their time; and the frame
+// the End key shows is the one korvane-capture --shot writes at the end's
+// time.
+TEST_F(PreviewTest, TheTubeAndAModelAsPlayedAndTheLastFrameAreTheCaptureOfTheirTime) {
+    REQUIRE_DISPLAY();
+    copyDemoData(show, false);
+    start(
+        "@sync\n"
+        "0 scene 1 track 2 translate 0 0 -42 angle 0 to 900 rotate 0 0 1 duration 4.0\n"
+        "0 track 1 type 0 object torus.3ds translate 0 0 -9 angle 0 to 360 rotate 1 0.6 0.2 duration 4.0\n"
+        "4.0 end\n");
+    const std::string title = pauseAfter(1500, "h");
+    const int t = titleTime(title);
+    ASSERT_TRUE(paused(title)) << title;
+    ASSERT_TRUE(sendKey(window, "s"));
+    const Picture played = shotOf(t);
+    const Picture captured = captureOf(std::to_string(t));
+    ASSERT_EQ(played.rgb.size(), captured.rgb.size());
+    EXPECT_TRUE(played.rgb == captured.rgb) << "the played frame differs from the capture at " << t << " ms";
+
+    ASSERT_TRUE(sendKey(window, "End"));
+    waitForTitle([](const std::string& name) { return name.find("paused at end") != std::string::npos; });
+    sleepMs(300);
+    ASSERT_TRUE(sendKey(window, "s"));
+    const Picture last = shotOf(3983);  // the frame before 4.0 s, at 60 frames a second
+    EXPECT_TRUE(last.rgb == captureOf("4.0").rgb) << "the last frame differs from the capture's";
     quit();
 }
 

@@ -2,8 +2,6 @@
 
 #include <SDL/SDL.h>
 
-#include <cstdlib>
-
 #include "script/script.h"
 #include "shell/init.h"
 
@@ -26,10 +24,7 @@ bool openWindow(bool fullscreen, int width, int height, std::string& error) {
     einit.windowed = !fullscreen;
     einit.modeWidth = width;
     einit.modeHeight = height;
-    // Full screen shows the frame pixel for pixel in the middle of the
-    // screen: sdl12-compat's scaling of GL frames would need the show to set
-    // a viewport, which it never does (unless the user asks for the scaling).
-    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
+    unscaledFullScreen();
     SDL_Init(SDL_INIT_VIDEO);
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
