@@ -24,9 +24,12 @@ void kglVertex2f(float x, float y);
 void kglVertex3f(float x, float y, float z);
 void kglColor3f(float r, float g, float b);
 void kglColor4f(float r, float g, float b, float a);
+void kglColor4fv(const float* rgba);
 void kglNormal3f(float x, float y, float z);
+void kglNormal3fv(const float* xyz);
 void kglTexCoord2f(float s, float t);
 void kglTexCoord3f(float s, float t, float r);
+void kglTexCoord4fv(const float* strq);
 
 void kglMatrixMode(unsigned mode);
 void kglLoadIdentity();
@@ -52,6 +55,8 @@ void kglClear(unsigned mask);
 void kglViewport(int x, int y, int width, int height);
 void kglScissor(int x, int y, int width, int height);
 void kglGetIntegerv(unsigned name, int* params);
+// The current colour, normal and texture coordinate, and what ES answers.
+void kglGetFloatv(unsigned name, float* params);
 unsigned kglGetError();
 
 void kglGenTextures(int n, unsigned* names);

@@ -120,6 +120,10 @@ void kglColor4f(float r, float g, float b, float a) {
     c[3] = a;
 }
 
+void kglColor4fv(const float* rgba) { kglColor4f(rgba[0], rgba[1], rgba[2], rgba[3]); }
+
+void kglNormal3fv(const float* xyz) { kglNormal3f(xyz[0], xyz[1], xyz[2]); }
+
 void kglNormal3f(float x, float y, float z) {
     float* n = layer.current.normal;
     n[0] = x;
@@ -130,9 +134,18 @@ void kglNormal3f(float x, float y, float z) {
 void kglTexCoord2f(float s, float t) { kglTexCoord3f(s, t, 0.0f); }
 
 void kglTexCoord3f(float s, float t, float r) {
-    float* tex = layer.current.tex;
-    tex[0] = s;
-    tex[1] = t;
-    tex[2] = r;
-    tex[3] = 1.0f;
+    const float strq[4] = {s, t, r, 1.0f};
+    kglTexCoord4fv(strq);
+}
+
+void kglTexCoord4fv(const float* strq) { std::copy(strq, strq + 4, layer.current.tex); }
+
+void kglGetFloatv(unsigned name, float* params) {
+    const Current& c = layer.current;
+    switch (name) {
+    case kCurrentColor: std::copy(c.color, c.color + 4, params); return;
+    case kCurrentNormal: std::copy(c.normal, c.normal + 3, params); return;
+    case kCurrentTextureCoords: std::copy(c.tex, c.tex + 4, params); return;
+    default: glGetFloatv(name, params);
+    }
 }

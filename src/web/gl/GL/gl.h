@@ -14,9 +14,12 @@
 #define glVertex3f kglVertex3f
 #define glColor3f kglColor3f
 #define glColor4f kglColor4f
+#define glColor4fv kglColor4fv
 #define glNormal3f kglNormal3f
+#define glNormal3fv kglNormal3fv
 #define glTexCoord2f kglTexCoord2f
 #define glTexCoord3f kglTexCoord3f
+#define glTexCoord4fv kglTexCoord4fv
 
 #define glMatrixMode kglMatrixMode
 #define glLoadIdentity kglLoadIdentity
@@ -42,6 +45,7 @@
 #define glViewport kglViewport
 #define glScissor kglScissor
 #define glGetIntegerv kglGetIntegerv
+#define glGetFloatv kglGetFloatv
 #define glGetError kglGetError
 
 #define glGenTextures kglGenTextures
