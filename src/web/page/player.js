@@ -154,7 +154,8 @@
     const files = await Promise.all(
       show.files.map(async (file) => {
         const bytes = await bytesOf(file.url);
-        say('Loading the show… ' + ++loaded + ' of ' + show.files.length + ' files');
+        loaded++;
+        if (korvane.phase === 'loading') say('Loading the show… ' + loaded + ' of ' + show.files.length + ' files');
         return [file.path, bytes];
       }),
     );
