@@ -8,17 +8,9 @@
 
 CMain engine;
 
-static QuitHandler quitHandler = nullptr;
-
-QuitHandler setQuitHandler(QuitHandler handler) {
-    const QuitHandler previous = quitHandler;
-    quitHandler = handler;
-    return previous;
-}
-
 void CMain::quit() {
-    if (quitHandler) {
-        quitHandler();
+    if (const QuitHandler handler = currentQuitHandler()) {
+        handler();
         std::abort();  // a handler that returns has broken its contract
     }
     sound.exit();

@@ -22,3 +22,5 @@ extern CMain engine;
 // Returns the handler it replaces.
 using QuitHandler = void (*)();
 QuitHandler setQuitHandler(QuitHandler handler);
+// The handler set now, or null.
+QuitHandler currentQuitHandler();
