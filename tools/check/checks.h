@@ -32,6 +32,9 @@ void checkSceneKinds(const CheckInput& in, Findings& findings);
 void checkTiming(const CheckInput& in, Findings& findings);
 // The files of data/: decoding, models, music.
 void checkAssets(const DataIndex& data, Findings& findings);
+// Said of a file of an asset's name that is no plain file (a directory, a
+// pipe), also one that became so after the listing.
+extern const char* const kPassedOver;
 // korvane-check --models: one line per model of data/ (model_list.cpp).
 void listModels(const DataIndex& data, std::FILE* out);
 // One model (model_checks.cpp).

@@ -2,7 +2,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
+
+#include "assets/plainfile.h"
 
 namespace {
 
@@ -56,7 +59,9 @@ size_t id3Length(const std::vector<uint8_t>& b) {
 }  // namespace
 
 bool looksLikeMp3(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    PlainOpen opened;
+    std::string error;
+    std::FILE* f = openPlainStream(path.c_str(), opened, error);
     if (!f) return false;
     std::vector<uint8_t> head(10);
     head.resize(std::fread(head.data(), 1, head.size(), f));
