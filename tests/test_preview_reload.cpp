@@ -163,11 +163,12 @@ TEST_F(PreviewReload, TheWindowPlaysOnAndAnswersEscapeWhileAScriptIsChecked) {
 }
 
 // Every picture of data/ changed at once (a checkout, a batch export): the
-// reload costs about what a fresh load of the show does. It used to grow
-// with the square of the pictures.
+// reload costs no more than twice what a fresh load of the show does (about
+// half of it here). It grew with the square of the pictures: five times a
+// fresh load for these 6,000.
 TEST_F(PreviewReload, ReloadingEveryPictureCostsAboutAFreshLoad) {
     REQUIRE_DISPLAY();
-    const int kPictures = 4000;
+    const int kPictures = 6000;
     writeSolidJpeg(show.data() + "/p10000.jpg", kWidth, kHeight, "rgb(230,20,20)");
     writeSolidJpeg(show.path() + "/small.jpg", 8, 8, "rgb(20,20,230)");
     for (int i = 1; i < kPictures; i++)
@@ -197,7 +198,7 @@ TEST_F(PreviewReload, ReloadingEveryPictureCostsAboutAFreshLoad) {
         },
         120);
     ASSERT_GE(reloadMs, 0) << "no reload in:\n" << preview.errorOutput();
-    EXPECT_LT(reloadMs, 3 * freshMs) << "a fresh load takes " << freshMs << " ms";
+    EXPECT_LT(reloadMs, 2 * freshMs) << "a fresh load takes " << freshMs << " ms";
     quit();
 }
 
