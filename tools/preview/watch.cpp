@@ -15,11 +15,11 @@
 // save (write a new file, rename it over the old) is over by then.
 static const uint32_t kSettleMs = 50;
 
-// A file written through an open descriptor is done when it is closed;
-// IN_MODIFY only keeps the settling clock from running out mid-write.
 // Entries of a directory made, removed or renamed.
 static const uint32_t kEntryEvents = IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE;
 
+// A file written through an open descriptor is done when it is closed;
+// IN_MODIFY only keeps the settling clock from running out mid-write.
 static const uint32_t kDataEvents = IN_CLOSE_WRITE | IN_MODIFY | IN_MOVED_TO | IN_MOVED_FROM | IN_CREATE |
                                     IN_DELETE | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF;
 
