@@ -52,7 +52,7 @@ TEST(HostilePicture, UnreadableStopsThePlayerAndTheCheckerSaysSo) {
     const CheckRun check = runCheck(show.path(), {}, runner);
     EXPECT_EQ(check.status, 1);
     ASSERT_EQ(check.lines.size(), 1u) << ::testing::PrintToString(check.lines);
-    EXPECT_EQ(check.lines[0], "x.jpg: error: cannot be read (Permission denied); the player stops at start-up");
+    EXPECT_EQ(check.lines[0], "data/x.jpg: error: cannot be read (Permission denied); the player stops at start-up");
 }
 
 // A few hundred bytes claiming 23171 x 23171 pixels crashed the player in
@@ -70,9 +70,9 @@ TEST(HostilePicture, HugeClaimedSizePlaysAndTheCheckerSaysAtWhatSize) {
     EXPECT_EQ(check.status, 0);
     ASSERT_EQ(check.lines.size(), 2u) << ::testing::PrintToString(check.lines);
     // Its few hundred bytes hold almost none of the picture.
-    EXPECT_EQ(check.lines[0].rfind("x.jpg: warning: libjpeg reads it only in part (", 0), 0u) << check.lines[0];
+    EXPECT_EQ(check.lines[0].rfind("data/x.jpg: warning: libjpeg reads it only in part (", 0), 0u) << check.lines[0];
     EXPECT_EQ(check.lines[1],
-              "x.jpg: warning: picture of 23171 x 23171 pixels is more than a texture holds (16384 in a side, 64 "
+              "data/x.jpg: warning: picture of 23171 x 23171 pixels is more than a texture holds (16384 in a side, 64 "
               "megapixels); the player loads it at 5793 x 5793 (less where the graphics driver's textures are "
               "smaller)");
 }

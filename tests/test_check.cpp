@@ -72,7 +72,7 @@ TEST_F(Check, NoTimelineMarker) {
     const CheckRun r = run("Default !fullscreen\n0 track 1 type 1 object a.jpg duration 1.0\n1.0 end\n");
     EXPECT_EQ(r.status, 1);
     ASSERT_EQ(r.lines.size(), 1u) << ::testing::PrintToString(r.lines);
-    expectFinding(r, "script.txt: error: ", "\"@sync\"");
+    expectFinding(r, "data/script.txt: error: ", "\"@sync\"");
 }
 
 TEST_F(Check, StatementWithoutStartTime) {
@@ -82,10 +82,12 @@ TEST_F(Check, StatementWithoutStartTime) {
         "track 2 type 1 object a.jpg duration 1.0\n"
         "1.0 end\n");
     EXPECT_EQ(r.status, 1);
-    ASSERT_EQ(r.lines.size(), 2u) << ::testing::PrintToString(r.lines);
-    expectFinding(r, "script.txt:3: error: ", "starts with 'track', not a time");
-    // The parser took 'track' for the time, so its operand stands alone.
-    expectFinding(r, "script.txt:3: warning: ", "'2' is not a keyword");
+    ASSERT_EQ(r.lines.size(), 3u) << ::testing::PrintToString(r.lines);
+    expectFinding(r, "data/script.txt:3: error: ", "starts with 'track', not a time");
+    // The parser took 'track' for the time, so its operand stands alone, and
+    // the scene keeps the track of the one before.
+    expectFinding(r, "data/script.txt:3: warning: ", "'2' is not a keyword");
+    expectFinding(r, "data/script.txt:3: note: ", "runs at the same time as the one on line 2");
 }
 
 TEST_F(Check, SyncClauseNamingNoListOrAnEmptyOne) {
@@ -99,8 +101,8 @@ TEST_F(Check, SyncClauseNamingNoListOrAnEmptyOne) {
         "1.0 end\n");
     EXPECT_EQ(r.status, 1);
     ASSERT_EQ(r.lines.size(), 2u) << ::testing::PrintToString(r.lines);
-    expectFinding(r, "script.txt:4: error: ", "'sync 0' names an empty sync list (line 1)");
-    expectFinding(r, "script.txt:6: error: ", "'sync 3' names no sync list (the script has 1");
+    expectFinding(r, "data/script.txt:4: error: ", "'sync 0' names an empty sync list (line 1)");
+    expectFinding(r, "data/script.txt:6: error: ", "'sync 3' names no sync list (the script has 1");
 }
 
 TEST_F(Check, SyncMarkOfATrackNoSceneHas) {
@@ -112,7 +114,7 @@ TEST_F(Check, SyncMarkOfATrackNoSceneHas) {
         "1.0 end\n");
     EXPECT_EQ(r.status, 1);
     ASSERT_EQ(r.lines.size(), 1u) << ::testing::PrintToString(r.lines);
-    expectFinding(r, "script.txt:1: error: ", "mark 2 of sync list 0 shows track 7, which no scene has");
+    expectFinding(r, "data/script.txt:1: error: ", "mark 2 of sync list 0 shows track 7, which no scene has");
 }
 
 TEST_F(Check, MissingNamesWithHints) {
@@ -129,15 +131,15 @@ TEST_F(Check, MissingNamesWithHints) {
         "0 track 5 type 0 object box.3ds mask A.JPG duration 1.0\n"
         "1.0 end\n");
     EXPECT_EQ(r.status, 1);
-    expectFinding(r, "script.txt:2: error: ", "no image 'sky.jpg' in data; data has 'Sky.jpg' (names are case-sensitive)");
-    expectFinding(r, "script.txt:3: error: ", "'photo.jpeg' is no image or model name");
-    expectFinding(r, "script.txt:3: error: ", "data has 'photo.jpeg' but the player does not load it");
-    expectFinding(r, "script.txt:4: error: ", "no model 'ship.3DS' in data; data has 'ship.3DS' but the player does not load it");
-    expectFinding(r, "script.txt:5: error: ", "did you mean 'box.3ds'?");
-    expectFinding(r, "script.txt:6: error: ", "no image 'A.JPG' in data; data has 'a.jpg'");
+    expectFinding(r, "data/script.txt:2: error: ", "no image 'sky.jpg' in data; data has 'Sky.jpg' (names are case-sensitive)");
+    expectFinding(r, "data/script.txt:3: error: ", "'photo.jpeg' is no image or model name");
+    expectFinding(r, "data/script.txt:3: error: ", "data has 'photo.jpeg' but the player does not load it");
+    expectFinding(r, "data/script.txt:4: error: ", "no model 'ship.3DS' in data; data has 'ship.3DS' but the player does not load it");
+    expectFinding(r, "data/script.txt:5: error: ", "did you mean 'box.3ds'?");
+    expectFinding(r, "data/script.txt:6: error: ", "no image 'A.JPG' in data; data has 'a.jpg'");
     // The files the scan passes over are named too.
-    expectFinding(r, "photo.jpeg: warning: ", "not loaded");
-    expectFinding(r, "ship.3DS: warning: ", "not loaded");
+    expectFinding(r, "data/photo.jpeg: warning: ", "not loaded");
+    expectFinding(r, "data/ship.3DS: warning: ", "not loaded");
     EXPECT_EQ(r.lines.size(), 7u) << ::testing::PrintToString(r.lines);
 }
 
@@ -152,10 +154,10 @@ TEST_F(Check, FilesThePlayerCannotDecode) {
     show.write("noise.ogg", std::string(4000, '\x5a'));
     const CheckRun r = run("@sync\n1.0 end\n");
     EXPECT_EQ(r.status, 1);
-    expectFinding(r, "bad.jpg: error: ", "cannot be decoded");
-    expectFinding(r, "cut.3ds: error: ", "the chunk walk stops early");
-    expectFinding(r, "holes.3ds: error: ", "1 triangles name vertices the file does not have");
-    expectFinding(r, "noise.ogg: error: ", "SDL_mixer cannot open it");
+    expectFinding(r, "data/bad.jpg: error: ", "cannot be decoded");
+    expectFinding(r, "data/cut.3ds: error: ", "the chunk walk stops early");
+    expectFinding(r, "data/holes.3ds: error: ", "1 triangles name vertices the file does not have");
+    expectFinding(r, "data/noise.ogg: error: ", "SDL_mixer cannot open it");
     EXPECT_EQ(r.lines.size(), 4u) << ::testing::PrintToString(r.lines);
 }
 
@@ -167,10 +169,10 @@ TEST_F(Check, MusicOfWhichOnlyTheLastPlaysAndAnMp3WithoutFrames) {
     const CheckRun r = run("@sync\n1.0 end\n");
     EXPECT_EQ(r.status, 0);  // warnings only
     for (const char* early : {"a.ogg", "b.ogg", "junk.mp3"})
-        EXPECT_EQ(linesStartingWith(r, std::string(early) + ": warning: several music files: only 'tone.mp3'").size(), 1u)
+        EXPECT_EQ(linesStartingWith(r, "data/" + std::string(early) + ": warning: several music files: only 'tone.mp3'").size(), 1u)
             << early << ::testing::PrintToString(r.lines);
-    expectFinding(r, "junk.mp3: warning: no MPEG", "may play as silence or noise");
-    EXPECT_TRUE(linesStartingWith(r, "tone.mp3:").empty()) << ::testing::PrintToString(r.lines);
+    expectFinding(r, "data/junk.mp3: warning: no MPEG", "may play as silence or noise");
+    EXPECT_TRUE(linesStartingWith(r, "data/tone.mp3:").empty()) << ::testing::PrintToString(r.lines);
     EXPECT_EQ(r.lines.size(), 4u) << ::testing::PrintToString(r.lines);
 }
 
@@ -181,9 +183,9 @@ TEST_F(Check, DefinitionThatNeverStopsExpanding) {
         "0 track 1 type 1 object a.jpg duration 1.0 LOOP\n"
         "1.0 end\n");
     EXPECT_EQ(r.status, 1);
-    const auto errors = linesStartingWith(r, "script.txt:");
+    const auto errors = linesStartingWith(r, "data/script.txt:");
     ASSERT_FALSE(errors.empty());
-    expectFinding(r, "script.txt:1: error: ", "never stops expanding");
+    expectFinding(r, "data/script.txt:1: error: ", "never stops expanding");
     // Every word LOOP left in the statement is one finding, not one per copy.
     EXPECT_LE(r.lines.size(), 3u) << ::testing::PrintToString(r.lines);
 }
@@ -197,8 +199,8 @@ TEST_F(Check, ExpansionPastTheBoundIsNotCalledSelfNaming) {
     script += "Define L0 ab\n@sync\n0 track 1 type 1 object a.jpg duration 1.0 L24\n1.0 end\n";
     const CheckRun r = run(script);
     EXPECT_EQ(r.status, 1);
-    expectFinding(r, "script.txt:27: error: ", "past the player's bound (16 MiB a line");
-    expectFinding(r, "script.txt:27: warning: ", "'L24' is not a keyword and is ignored: its expansion passed");
+    expectFinding(r, "data/script.txt:27: error: ", "past the player's bound (16 MiB a line");
+    expectFinding(r, "data/script.txt:27: warning: ", "'L24' is not a keyword and is ignored: its expansion passed");
     for (const std::string& line : r.lines) {
         EXPECT_EQ(line.find("names itself"), std::string::npos) << line;
         EXPECT_EQ(line.find("never stop"), std::string::npos) << line;
@@ -215,15 +217,15 @@ TEST_F(Check, WordsThatAreNoKeywordsAndOperandsThatAreNoNumbers) {
         "0 track 4 type 1 object a.jpg move 12abc 0 duration 1.0 opacity\n"
         "1.0 end\n");
     EXPECT_EQ(r.status, 0);
-    expectFinding(r, "script.txt:1: warning: option '!fulscreen'", "did you mean '!fullscreen'?");
-    expectFinding(r, "script.txt:1: warning: option '1280x1024'", "the sizes are 640x480, 800x600 and 1024x768");
+    expectFinding(r, "data/script.txt:1: warning: option '!fulscreen'", "did you mean '!fullscreen'?");
+    expectFinding(r, "data/script.txt:1: warning: option '1280x1024'", "the sizes are 640x480, 800x600 and 1024x768");
     // 'opacty' is ignored, and its operand 0.5 with it: one finding.
-    expectFinding(r, "script.txt:3: warning: 'opacty'", "and so is its operand '0.5'; did you mean 'opacity'?");
-    expectFinding(r, "script.txt:4: warning: 'Center'", "did you mean 'center'?");
-    expectFinding(r, "script.txt:4: warning: 'x'", "is not a number (operand of 'opacity')");
-    expectFinding(r, "script.txt:5: warning: 'GL_SRC_ALPA'", "did you mean 'GL_SRC_ALPHA'?");
-    expectFinding(r, "script.txt:6: warning: '12abc'", "is read as 12");
-    expectFinding(r, "script.txt:6: warning: 'opacity'", "lacks its operands");
+    expectFinding(r, "data/script.txt:3: warning: 'opacty'", "and so is its operand '0.5'; did you mean 'opacity'?");
+    expectFinding(r, "data/script.txt:4: warning: 'Center'", "did you mean 'center'?");
+    expectFinding(r, "data/script.txt:4: warning: 'x'", "is not a number (operand of 'opacity')");
+    expectFinding(r, "data/script.txt:5: warning: 'GL_SRC_ALPA'", "did you mean 'GL_SRC_ALPHA'?");
+    expectFinding(r, "data/script.txt:6: warning: '12abc'", "is read as 12");
+    expectFinding(r, "data/script.txt:6: warning: 'opacity'", "lacks its operands");
     EXPECT_EQ(r.lines.size(), 8u) << ::testing::PrintToString(r.lines);
 }
 
@@ -235,7 +237,7 @@ TEST_F(Check, FindingOnTheContinuedPartOfALine) {
         "    duration 1.0\n"
         "1.0 end\n");
     ASSERT_EQ(r.lines.size(), 1u) << ::testing::PrintToString(r.lines);
-    expectFinding(r, "script.txt:3: warning: 'opacty'", "and so is its operand '1'; did you mean 'opacity'?");
+    expectFinding(r, "data/script.txt:3: warning: 'opacty'", "and so is its operand '1'; did you mean 'opacity'?");
 }
 
 TEST_F(Check, FindingInsideADefinitionsText) {
@@ -246,7 +248,7 @@ TEST_F(Check, FindingInsideADefinitionsText) {
         "0 track 1 type 1 object a.jpg \\\n"
         "  duration 1.0 FADE\n"
         "1.0 end\n");
-    expectFinding(r, "script.txt:5: warning: 'opacty'", "in the text of FADE (line 2)");
+    expectFinding(r, "data/script.txt:5: warning: 'opacty'", "in the text of FADE (line 2)");
 }
 
 TEST_F(Check, SpansThatVanishRunPastTheEndOrComeOutOfOrder) {
@@ -261,16 +263,16 @@ TEST_F(Check, SpansThatVanishRunPastTheEndOrComeOutOfOrder) {
         "1.5 end\n"
         "1.6 track 7 type 1 object a.jpg duration 0.1\n");
     EXPECT_EQ(r.status, 0);
-    expectFinding(r, "script.txt:3: warning: ", "after the statement on line 2, at 0.5 s");
-    EXPECT_NE(linesStartingWith(r, "script.txt:3: warning: ")[0].find("never shown"), std::string::npos);
-    expectFinding(r, "script.txt:4: warning: ", "no 'duration' and no 'insync'");
-    expectFinding(r, "script.txt:5: warning: ", "runs until 5.6 s, past the end of the show at 1.5 s (line 8)");
-    expectFinding(r, "script.txt:6: warning: ", "lasts 2 ms");
-    EXPECT_EQ(linesStartingWith(r, "script.txt:7: warning: a time beyond the range").size(), 1u)
+    expectFinding(r, "data/script.txt:3: warning: ", "after the statement on line 2, at 0.5 s");
+    EXPECT_NE(linesStartingWith(r, "data/script.txt:3: warning: ")[0].find("never shown"), std::string::npos);
+    expectFinding(r, "data/script.txt:4: warning: ", "no 'duration' and no 'insync'");
+    expectFinding(r, "data/script.txt:5: warning: ", "runs until 5.6 s, past the end of the show at 1.5 s (line 8)");
+    expectFinding(r, "data/script.txt:6: warning: ", "lasts 2 ms");
+    EXPECT_EQ(linesStartingWith(r, "data/script.txt:7: warning: a time beyond the range").size(), 1u)
         << ::testing::PrintToString(r.lines);
-    EXPECT_EQ(linesStartingWith(r, "script.txt:7: warning: runs until 2147483.647 s").size(), 1u)
+    EXPECT_EQ(linesStartingWith(r, "data/script.txt:7: warning: runs until 2147483.647 s").size(), 1u)
         << ::testing::PrintToString(r.lines);
-    expectFinding(r, "script.txt:9: warning: ", "never played: the show ends before it, on line 8");
+    expectFinding(r, "data/script.txt:9: warning: ", "never played: the show ends before it, on line 8");
     EXPECT_EQ(r.lines.size(), 7u) << ::testing::PrintToString(r.lines);
 }
 
@@ -282,10 +284,10 @@ TEST_F(Check, RotationHalvesTypesAndAMissingEnd) {
         "0 track 2 type 0 object box.3ds angle 45 duration 1.0\n"
         "0 track 3 object a.jpg duration 1.0\n");
     EXPECT_EQ(r.status, 0);
-    expectFinding(r, "script.txt:2: warning: ", "'rotate' without 'angle'");
-    expectFinding(r, "script.txt:3: warning: ", "'angle' without 'rotate'");
-    expectFinding(r, "script.txt:4: warning: ", "no 'type'");
-    expectFinding(r, "script.txt: warning: ", "no statement with 'end'");
+    expectFinding(r, "data/script.txt:2: warning: ", "'rotate' without 'angle'");
+    expectFinding(r, "data/script.txt:3: warning: ", "'angle' without 'rotate'");
+    expectFinding(r, "data/script.txt:4: warning: ", "no 'type'");
+    expectFinding(r, "data/script.txt: warning: ", "no statement with 'end'");
     EXPECT_EQ(r.lines.size(), 4u) << ::testing::PrintToString(r.lines);
 }
 
@@ -296,8 +298,8 @@ TEST_F(Check, FindingsArePrintedInLineOrder) {
         "0 track 2 type 1 object nothere.jpg duration 1.0\n"
         "0 track 3 type 1 object a.jpg opacity q duration 1.0\n");
     std::vector<int> lines;
-    for (const std::string& line : linesStartingWith(r, "script.txt:"))
-        if (line.compare(0, 12, "script.txt: ") != 0) lines.push_back(std::stoi(line.substr(11)));
+    for (const std::string& line : linesStartingWith(r, "data/script.txt:"))
+        if (line.compare(0, 17, "data/script.txt: ") != 0) lines.push_back(std::stoi(line.substr(16)));
     ASSERT_GE(lines.size(), 3u) << ::testing::PrintToString(r.lines);
     EXPECT_TRUE(std::is_sorted(lines.begin(), lines.end())) << ::testing::PrintToString(r.lines);
     EXPECT_EQ(r.status, 1);  // the missing image
@@ -310,7 +312,7 @@ TEST_F(Check, ModelNamingATextureDataLacks) {
     const CheckRun r = run("@sync\n1.0 end\n");
     EXPECT_EQ(r.status, 0);
     ASSERT_EQ(r.lines.size(), 1u) << ::testing::PrintToString(r.lines);
-    expectFinding(r, "box.3ds: warning: its texture 'BOX.JPG' is not an image in data", "data has 'box.jpg'");
+    expectFinding(r, "data/box.3ds: warning: its texture 'BOX.JPG' is not an image in data", "data has 'box.jpg'");
 }
 
 TEST_F(Check, SyncLineValuesAndStatementsTheEndCutsOff) {
@@ -323,11 +325,11 @@ TEST_F(Check, SyncLineValuesAndStatementsTheEndCutsOff) {
         "1.0 end\n"
         "1.0 track 3 type 1 object a.jpg duration 0.5\n");
     EXPECT_EQ(r.status, 0);
-    expectFinding(r, "script.txt:1: warning: ", "a time beyond the range of show time");
-    expectFinding(r, "script.txt:2: warning: sync value 'half'", "is not a number; it is read as 0");
-    expectFinding(r, "script.txt:2: warning: sync value '2'", "has no length and is dropped");
+    expectFinding(r, "data/script.txt:1: warning: ", "a time beyond the range of show time");
+    expectFinding(r, "data/script.txt:2: warning: sync value 'half'", "is not a number; it is read as 0");
+    expectFinding(r, "data/script.txt:2: warning: sync value '2'", "has no length and is dropped");
     // In the same group as the end, but after it: the parser never gets there.
-    expectFinding(r, "script.txt:7: warning: ", "never played: the show ends before it, on line 6");
+    expectFinding(r, "data/script.txt:7: warning: ", "never played: the show ends before it, on line 6");
     EXPECT_EQ(r.lines.size(), 4u) << ::testing::PrintToString(r.lines);
 }
 
@@ -339,8 +341,8 @@ TEST_F(Check, ShortNamesEndingInAPoint) {
         "0 track 2 type 1 object a.jpg mask 2. duration 1.0\n"
         "1.0 end\n");
     EXPECT_EQ(r.status, 1) << r.errors;
-    expectFinding(r, "script.txt:2: error: '1.'", "is no image or model name");
-    expectFinding(r, "script.txt:3: error: '2.'", "is no image or model name");
+    expectFinding(r, "data/script.txt:2: error: '1.'", "is no image or model name");
+    expectFinding(r, "data/script.txt:3: error: '2.'", "is no image or model name");
     EXPECT_EQ(r.errors, "");
 }
 
@@ -353,12 +355,12 @@ TEST_F(Check, RepeatedFindingsOnOneLineAreCounted) {
     const CheckRun r = run("Default" + options + "\n@sync\n0 track 1 type 1 object a.jpg" + words +
                            " mask nothere.jpg duration 1.0\n1.0 end\n");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(linesStartingWith(r, "script.txt:1: warning: option 'opt").size(), 20u) << ::testing::PrintToString(r.lines);
-    expectFinding(r, "script.txt:1: warning: and ",
+    EXPECT_EQ(linesStartingWith(r, "data/script.txt:1: warning: option 'opt").size(), 20u) << ::testing::PrintToString(r.lines);
+    expectFinding(r, "data/script.txt:1: warning: and ",
                   "and 10 more options the player does not know on this line (the first 20 are listed)");
-    EXPECT_EQ(linesStartingWith(r, "script.txt:3: warning: 'w").size(), 20u) << ::testing::PrintToString(r.lines);
-    expectFinding(r, "script.txt:3: warning: and ", "and 5 more ignored words in this statement (the first 20 are listed)");
-    expectFinding(r, "script.txt:3: error: ", "no image 'nothere.jpg' in data");
+    EXPECT_EQ(linesStartingWith(r, "data/script.txt:3: warning: 'w").size(), 20u) << ::testing::PrintToString(r.lines);
+    expectFinding(r, "data/script.txt:3: warning: and ", "and 5 more ignored words in this statement (the first 20 are listed)");
+    expectFinding(r, "data/script.txt:3: error: ", "no image 'nothere.jpg' in data");
     EXPECT_EQ(r.lines.size(), 43u) << ::testing::PrintToString(r.lines);
 }
 
@@ -372,10 +374,10 @@ TEST_F(Check, NamesWithControlBytesAndBytesThatAreNotUtf8AreWrittenOut) {
         "0 track 3 type 1 object c\xc2\x9b" "2J\xc3\xa9.jpg duration 1.0\n"
         "1.0 end\n");
     EXPECT_EQ(r.status, 1);
-    expectFinding(r, "script.txt:2: error: ", "no image 'a\\x1B]0;hi\\x07.jpg' in data");
-    expectFinding(r, "script.txt:3: error: ", "no image 'b\\xFF.jpg' in data");
+    expectFinding(r, "data/script.txt:2: error: ", "no image 'a\\x1B]0;hi\\x07.jpg' in data");
+    expectFinding(r, "data/script.txt:3: error: ", "no image 'b\\xFF.jpg' in data");
     // C1 controls are written out; other characters stay as they are.
-    expectFinding(r, "script.txt:4: error: ", "no image 'c\\xC2\\x9B2J\xc3\xa9.jpg' in data");
+    expectFinding(r, "data/script.txt:4: error: ", "no image 'c\\xC2\\x9B2J\xc3\xa9.jpg' in data");
     for (const std::string& line : r.lines)
         for (const char c : line)
             EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) << line;

@@ -1,10 +1,13 @@
 // korvane-check on mistakes real authors made that the player plays without
 // a word: music it passes over, objects of the wrong kind, templates that
-// are gone, misspelt clauses, indented comments, models and pictures that
-// load only in part; and the model list.
+// are gone, misspelt clauses, indented comments, lines continued into a
+// comment or the end marker, start times from definitions, models and
+// pictures that load only in part, sync lists longer than the show and
+// scenes of one track at once; and the model list.
 #include <gtest/gtest.h>
 
 #include "shapes3ds.h"
+#include "support/capture_run.h"
 #include "support/check_show.h"
 
 namespace {
@@ -18,7 +21,7 @@ TEST_F(CheckAuthoring, MusicThePlayerPassesOver) {
     const CheckRun r = run("@sync\n1.0 end\n");
     EXPECT_EQ(r.status, 0);
     for (const char* name : {"theme.s3m", "loop.mod", "voice.wav", "song.flac", "intro.Mp3"}) {
-        const auto found = linesStartingWith(r, std::string(name) + ": warning: music the player does not play");
+        const auto found = linesStartingWith(r, "data/" + std::string(name) + ": warning: music the player does not play");
         ASSERT_EQ(found.size(), 1u) << name << ::testing::PrintToString(r.lines);
         EXPECT_NE(found[0].find("mp3, ogg, .xm or .it"), std::string::npos) << found[0];
     }
@@ -35,10 +38,10 @@ TEST_F(CheckAuthoring, ModelInAnImageSceneAndImageInAModelScene) {
         "1.0 end\n");
     EXPECT_EQ(r.status, 1);
     ASSERT_EQ(r.lines.size(), 2u) << ::testing::PrintToString(r.lines);
-    EXPECT_EQ(r.lines[0].rfind("script.txt:2: error: 'ship.3ds' is a model, but this is an image scene", 0), 0u)
+    EXPECT_EQ(r.lines[0].rfind("data/script.txt:2: error: 'ship.3ds' is a model, but this is an image scene", 0), 0u)
         << r.lines[0];
     EXPECT_NE(r.lines[0].find("in the corner"), std::string::npos);
-    EXPECT_EQ(r.lines[1].rfind("script.txt:3: error: 'a.jpg' is an image, but this is a model scene", 0), 0u)
+    EXPECT_EQ(r.lines[1].rfind("data/script.txt:3: error: 'a.jpg' is an image, but this is a model scene", 0), 0u)
         << r.lines[1];
 }
 
@@ -55,11 +58,11 @@ TEST_F(CheckAuthoring, TemplateWithoutInsyncIsGoneBeforeItsMark) {
     EXPECT_EQ(r.status, 0);
     ASSERT_EQ(r.lines.size(), 2u) << ::testing::PrintToString(r.lines);
     EXPECT_EQ(r.lines[0],
-              "script.txt:3: warning: this scene of track 21 has no 'insync', so it is gone at 0.8 s; mark 1 of sync "
+              "data/script.txt:3: warning: this scene of track 21 has no 'insync', so it is gone at 0.8 s; mark 1 of sync "
               "list 0 (line 1) needs track 21 at 1.0 s for the sync scene on line 5 and takes the scene on line 6 "
               "instead (give this scene 'insync')");
     EXPECT_EQ(r.lines[1],
-              "script.txt:6: warning: this scene of track 21 has no 'insync', so it is gone at 1.5 s; mark 1 of sync "
+              "data/script.txt:6: warning: this scene of track 21 has no 'insync', so it is gone at 1.5 s; mark 1 of sync "
               "list 0 (line 1) needs track 21 at 2.0 s for the sync scene on line 5 and finds no template (give this "
               "scene 'insync')");
 }
@@ -76,14 +79,95 @@ TEST_F(CheckAuthoring, MisspeltClauseKeepsItsOperandsAndIndentedCommentsGetOneFi
     ASSERT_EQ(r.lines.size(), 3u) << ::testing::PrintToString(r.lines);
     // The operands are not looked for in FADE, which holds a 1 and a 0 too.
     EXPECT_EQ(r.lines[0],
-              "script.txt:2: error: a comment starts in the first column: after blanks, '#' starts none and the line "
+              "data/script.txt:2: error: a comment starts in the first column: after blanks, '#' starts none and the line "
               "is read as script: 'Sync' makes a sync list of the words after it");
     EXPECT_EQ(r.lines[1],
-              "script.txt:4: warning: 'colour' is not a keyword and is ignored, and so are its operands '1 0 0'; did "
+              "data/script.txt:4: warning: 'colour' is not a keyword and is ignored, and so are its operands '1 0 0'; did "
               "you mean 'color'?");
     EXPECT_EQ(r.lines[2],
-              "script.txt:5: error: a comment starts in the first column: after blanks, '#' starts none and the line "
+              "data/script.txt:5: error: a comment starts in the first column: after blanks, '#' starts none and the line "
               "is read as script: a statement");
+}
+
+// The player drops a line continued into "@end", 'end' and all, and reads a
+// comment joined to a statement as words of it: each is named once, at its
+// backslash, and so is the lost end by the capture that cannot find one.
+TEST_F(CheckAuthoring, LinesContinuedIntoACommentOrTheEndMarker) {
+    const CheckRun r = run(
+        "@sync\n"
+        "0 track 1 type 1 object a.jpg duration 48.0 \\\n"
+        "# fades in: opacity 0 to 1, then blends #1 and #2 over 2 s\n"
+        "2.0 track 2 type 1 object a.jpg duration 1.0\n"
+        "48.0 end \\\n"
+        "@end\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.lines, (std::vector<std::string>{
+                           "data/script.txt: warning: no statement with 'end': the show never ends by itself (line 5 is "
+                           "continued into \"@end\")",
+                           "data/script.txt:2: error: the '\\' at the end of this line joins the comment on line 3 to "
+                           "it, and its words are read as script, as words of this statement (take the '\\' away to "
+                           "keep the comment a comment)",
+                           "data/script.txt:5: error: the '\\' at the end of this line joins the end marker \"@end\" "
+                           "(line 6) to it: the script ends there, and the player drops this line with its 'end', so the "
+                           "show never ends by itself (take the '\\' away)"}));
+
+    const ToolRun capture = runCapture({"--dir", show.path(), "--null"});
+    EXPECT_EQ(capture.status, 1);
+    EXPECT_EQ(capture.errors.rfind("data/script.txt:5: the '\\' at the end of this line joins the end marker", 0), 0u)
+        << capture.errors;
+}
+
+// 'DROP track 1' starts at 2 ms when DROP stands for 2.0: the loader
+// converts seconds in the first word before it replaces names.
+TEST_F(CheckAuthoring, StartTimeFromADefinition) {
+    const CheckRun r = run(
+        "Define DROP 2.0\n"
+        "@sync\n"
+        "DROP track 1 type 1 object a.jpg duration 2.0\n"
+        "4.0 end\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.lines, (std::vector<std::string>{
+                           "data/script.txt:3: warning: the start time '2.0' comes from the definition of DROP, and a "
+                           "time a definition supplies as the first word is not converted from seconds: it is read as "
+                           "2 ms; start the line with the time itself, or define it in milliseconds ('Define DROP "
+                           "2000')"}));
+}
+
+// A model drawn with a mask does not need its own texture.
+TEST_F(CheckAuthoring, ModelWhoseOwnTextureIsMissingNeedsItOnlyWithoutAMask) {
+    ASSERT_TRUE(writeBytes(show.data() + "/masked.3ds", file3DS({boxMesh("masked")}, "HULL.JPG")));
+    ASSERT_TRUE(writeBytes(show.data() + "/plain.3ds", file3DS({boxMesh("plain")}, "HULL.JPG")));
+    const CheckRun r = run(
+        "@sync\n"
+        "0 track 1 type 0 object masked.3ds mask a.jpg translate 0 0 -5 duration 1.0\n"
+        "0 track 2 type 0 object plain.3ds mask a.jpg translate 0 0 -5 duration 1.0\n"
+        "1.0 track 1 type 0 object masked.3ds to masked.3ds mask a.jpg to a.jpg translate 0 0 -5 duration 1.0\n"
+        "1.0 track 2 type 0 object plain.3ds translate 0 0 -5 duration 1.0\n"
+        "2.0 end\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.lines, (std::vector<std::string>{
+                           "data/plain.3ds: warning: its texture 'HULL.JPG' is not an image in data; without a 'mask' "
+                           "it is drawn untextured, as the scene on line 5 draws it"}));
+}
+
+// Notes on what the player does without fault: marks it never reaches, and
+// two scenes of one track drawn in the order it took them.
+TEST_F(CheckAuthoring, SyncMarksPastTheEndAndScenesOfOneTrackAtOnce) {
+    const CheckRun r = run(
+        "Sync 21 1.0 21 1.0 21 1.0 21 1.0\n"
+        "@sync\n"
+        "0 track 21 type 1 object a.jpg insync\n"
+        "0 track 5 type 1 object a.jpg sync 0 duration 3.0\n"
+        "0 track 2 type 1 object a.jpg duration 2.0\n"
+        "1.5 track 2 type 1 object a.jpg duration 1.0\n"
+        "2.5 track 2 type 1 object a.jpg duration 0.5\n"
+        "3.0 end\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.lines, (std::vector<std::string>{
+                           "data/script.txt:1: note: the marks of sync list 0 run to 4.0 s from the sync scene on line 4 "
+                           "(at 0.0 s), past the end of the show at 3.0 s: mark 4 is never shown",
+                           "data/script.txt:6: note: this scene of track 2 runs at the same time as the one on line 5, "
+                           "from 1.5 s to 2.0 s: both are drawn, that one first and this one after it"}));
 }
 
 TEST_F(CheckAuthoring, ModelsAndPicturesThatLoadInPart) {
@@ -98,11 +182,11 @@ TEST_F(CheckAuthoring, ModelsAndPicturesThatLoadInPart) {
     const CheckRun r = run("@sync\n1.0 end\n");
     EXPECT_EQ(r.status, 0);
     ASSERT_EQ(r.lines.size(), 3u) << ::testing::PrintToString(r.lines);
-    EXPECT_EQ(r.lines[0], "cut.jpg: warning: libjpeg reads it only in part (Premature end of JPEG file); the player "
+    EXPECT_EQ(r.lines[0], "data/cut.jpg: warning: libjpeg reads it only in part (Premature end of JPEG file); the player "
                           "shows what is missing in grey");
-    EXPECT_EQ(r.lines[1], "fleet.3ds: note: 3 meshes: the player draws them all as one model, with the texture the "
+    EXPECT_EQ(r.lines[1], "data/fleet.3ds: note: 3 meshes: the player draws them all as one model, with the texture the "
                           "file names last ('a.jpg')");
-    EXPECT_EQ(r.lines[2].rfind("unsized.3ds: warning: a chunk that holds others claims more bytes than the file has", 0),
+    EXPECT_EQ(r.lines[2].rfind("data/unsized.3ds: warning: a chunk that holds others claims more bytes than the file has", 0),
               0u)
         << r.lines[2];
 }

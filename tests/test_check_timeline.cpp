@@ -94,7 +94,7 @@ TEST(TimelineMarks, SkippedMarksAndAMissingFirstTemplate) {
     const std::string path = show.path() + "/t.svg";
     const CheckRun r = runCheck(show.path(), "--timeline '" + path + "'");
     EXPECT_EQ(r.status, 1);  // track 9
-    EXPECT_EQ(linesStartingWith(r, "script.txt:1: error: mark 2 of sync list 0 shows track 9").size(), 1u)
+    EXPECT_EQ(linesStartingWith(r, "data/script.txt:1: error: mark 2 of sync list 0 shows track 9").size(), 1u)
         << ::testing::PrintToString(r.lines);
     const std::string svg = readFile(path);
     for (const char* segment : {"track 21: a.jpg, 1.0 s to 1.5 s", "track 22: b.jpg, 1.5 s to 2.0 s",

@@ -1,6 +1,7 @@
 // korvane-preview under X, driven by keys and clicks as an author drives it
 // while writing a show in a temporary directory.
 #include <gtest/gtest.h>
+#include <sys/stat.h>  // Required for: stat, umask
 
 #include <chrono>
 #include <cstdio>
@@ -220,7 +221,7 @@ TEST_F(PreviewTest, AScriptWithAnErrorKeepsTheLastGoodPictureAndShowsTheFinding)
     const Picture kept = grab();
     EXPECT_TRUE(red(middle(kept)));
     EXPECT_GT(countPixels(kept, 0, 0, kWidth, kHeight / 2, errorText), 20) << "no finding in the overlay";
-    EXPECT_NE(preview.errorOutput().find("script.txt:3: error: no image 'missing.jpg' in data"), std::string::npos)
+    EXPECT_NE(preview.errorOutput().find("data/script.txt:3: error: no image 'missing.jpg' in data"), std::string::npos)
         << preview.errorOutput();
     // A seek back plays the last good version too, not the text now on disk.
     ASSERT_TRUE(sendKey(window, "Home"));
@@ -294,6 +295,53 @@ TEST_F(PreviewTest, TheHeldFrameAndItsShotAreTheCaptureOfTheirTime) {
     Picture written;
     ASSERT_TRUE(readPicture(shot, written)) << shot << " is not there";
     EXPECT_TRUE(written.rgb == expected.rgb) << "the shot differs from the capture at " << t << " ms";
+    // Readable by others as the capture's file is: what the umask leaves of 0666.
+    const mode_t mask = umask(0);
+    umask(mask);
+    struct stat st {};
+    ASSERT_EQ(stat(shot.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask) << std::oct << (st.st_mode & 0777);
+    quit();
+}
+
+// Started on a show whose script has errors, it says that nothing plays, and
+// a picture libjpeg reads only in part is reported as korvane-check does,
+// over the picture and in the terminal.
+TEST_F(PreviewTest, ABrokenShowAtStartAndAPictureReadInPartAreToldAsTheyAre) {
+    REQUIRE_DISPLAY();
+    ASSERT_EQ(runCommand("convert -size 256x256 plasma:fractal -seed 7 '" + show.data() + "/cut.jpg' 2>/dev/null"), 0);
+    const std::string picture = readFile(show.data() + "/cut.jpg");
+    show.write("cut.jpg", picture.substr(0, picture.size() / 2));
+    start("@sync\n0 track 1 type 1 object missing.jpg move 0 0 duration 60.0\n");
+    auto warningText = [](const Rgb& c) { return c[0] > 230 && c[1] > 190 && c[1] < 235 && c[2] > 50 && c[2] < 110; };
+    Picture p;
+    for (int i = 0; i < 100 && countPixels(p = grab(), 0, 0, kWidth, kHeight, warningText) <= 20; i++) sleepMs(50);
+    EXPECT_GT(countPixels(p, 0, 0, kWidth, kHeight, warningText), 20) << "no warning in the overlay";
+    const std::string told = preview.errorOutput();
+    EXPECT_NE(told.find("korvane-preview: data/script.txt has errors; nothing plays until they are fixed\n"),
+              std::string::npos) << told;
+    EXPECT_EQ(told.find("last good version"), std::string::npos) << told;
+    EXPECT_NE(told.find("data/script.txt:2: error: no image 'missing.jpg' in data"), std::string::npos) << told;
+    EXPECT_NE(told.find("data/cut.jpg: warning: libjpeg reads it only in part (Premature end of JPEG file)"),
+              std::string::npos) << told;
+
+    renameScript("@sync\n0 track 1 type 1 object red.jpg move 0 0 duration 60.0\n");
+    EXPECT_TRUE(waitForPicture(red, 5));
+    quit();
+}
+
+// At the "end" it holds the last frame before it, and lists that frame's
+// scene, which ends with the show, by its line.
+TEST_F(PreviewTest, AtTheEndTheOverlayListsTheScenesOfTheFrameShown) {
+    REQUIRE_DISPLAY();
+    start("@sync\n0 track 1 type 1 object red.jpg move 0 0 duration 1.0\n1.0 end\n");
+    waitForTitle([](const std::string& t) { return t.find("paused at end") != std::string::npos; });
+    sleepMs(300);
+    const Picture p = grab();
+    EXPECT_TRUE(red(middle(p)));
+    // The lines of the scenes on screen are light blue.
+    auto sceneLine = [](const Rgb& c) { return c[0] > 185 && c[0] < 222 && c[1] > 215 && c[1] < 245 && c[2] > 240; };
+    EXPECT_GT(countPixels(p, 0, 0, kWidth, kHeight / 2, sceneLine), 20) << "no scene listed at the end";
     quit();
 }
 

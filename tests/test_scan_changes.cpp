@@ -92,7 +92,7 @@ TEST_F(ScanOfChangingFiles, TheCheckerAndTheMusicsOpeningDoNotWaitEither) {
     ASSERT_EQ(mkfifo((show.data() + "/song.ogg").c_str(), 0600), 0);
     const BoundedRun run = runBounded(20, 256, [&] {
         Findings findings;
-        checkAssets(data, findings);
+        checkAssets(data, ModelUses(), findings);
         const std::string text = findings.text();
         bool ok = true;
         for (const char* name : {"b.jpg", "c.jpg", "m.3ds"})

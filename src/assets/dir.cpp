@@ -38,16 +38,17 @@ AssetKind scannedKind(const std::string& name) {
     return kind != AssetKind::None && isRegularFile(path) ? kind : AssetKind::None;
 }
 
-bool loadAsset(const std::string& name, AssetKind kind, std::string& error, DecodeAhead* ahead) {
+bool loadAsset(const std::string& name, AssetKind kind, std::string& error, DecodeAhead* ahead, AssetNotes* notes) {
     const std::string path = kDataPrefix + name;
     if (kind == AssetKind::Texture) {
         std::optional<DecodedTexture> decoded = ahead ? ahead->take(path) : std::nullopt;
-        const TextureLoad load = decoded ? loadDecodedTexture(path, std::move(*decoded), &error)
-                                         : loadTexture(path, true, false, &error);
+        std::string* warning = notes ? &notes->pictureWarning : nullptr;
+        const TextureLoad load = decoded ? loadDecodedTexture(path, std::move(*decoded), &error, warning)
+                                         : loadTexture(path, true, false, &error, warning);
         // A file gone since the listing is passed over.
         return load == TextureLoad::Loaded || load == TextureLoad::Missing;
     }
-    if (kind == AssetKind::Model) Load3DS(path);
+    if (kind == AssetKind::Model) Load3DS(path, notes ? &notes->model : nullptr);
     return true;
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "assets/objectloader.h"  // Required for: Load3DSReport
+
 enum class AssetKind { Texture, Model, Music, None };
 
 // By the last three characters of a path of at least three characters,
@@ -20,11 +22,20 @@ AssetKind scannedKind(const std::string& name);
 
 class DecodeAhead;
 
+// What a load found that does not stop the show, for tools that tell the
+// author: libjpeg's warning on a picture read only in part, and the model
+// loader's report.
+struct AssetNotes {
+    std::string pictureWarning;
+    Load3DSReport model;
+};
+
 // Loads the texture or model data/NAME into its table as the scan does,
 // taking a picture already decoded from ahead when it holds it. False, with
 // the reason in error, for a JPEG that cannot be read, decoded or made a
-// texture.
-bool loadAsset(const std::string& name, AssetKind kind, std::string& error, DecodeAhead* ahead = nullptr);
+// texture. notes, when given, gets what the load found.
+bool loadAsset(const std::string& name, AssetKind kind, std::string& error, DecodeAhead* ahead = nullptr,
+               AssetNotes* notes = nullptr);
 
 // The file the show plays as its music, as "data/NAME": the last plain file
 // of the scan that assetKind() calls music. Empty when there is none.

@@ -77,7 +77,8 @@ DecodedTexture decodeTexture(const std::string& path, int largestSide) {
         return decoded;
     }
     // libjpeg writes the alpha byte of 255 itself, so the pixels go to GL as decoded.
-    const bool ok = decodeJPEGStream(file, JpegPixels::Rgba, decoded.image, decoded.error, largestSide);
+    const bool ok =
+        decodeJPEGStream(file, JpegPixels::Rgba, decoded.image, decoded.error, largestSide, &decoded.warning);
     std::fclose(file);
     decoded.result = ok ? TextureLoad::Loaded : TextureLoad::Corrupt;
     return decoded;
@@ -91,7 +92,9 @@ static TextureLoad loadInto(tTexture& record, const tImageJPG& image, std::strin
     return uploadMipmaps(image, error) ? TextureLoad::Loaded : TextureLoad::Corrupt;
 }
 
-TextureLoad loadDecodedTexture(const std::string& path, DecodedTexture decoded, std::string* error) {
+TextureLoad loadDecodedTexture(const std::string& path, DecodedTexture decoded, std::string* error,
+                               std::string* warning) {
+    if (warning) *warning = decoded.warning;
     std::string message = std::move(decoded.error);
     TextureLoad result = decoded.result;
     if (result != TextureLoad::Loaded) {
@@ -120,7 +123,7 @@ TextureLoad loadDecodedTexture(const std::string& path, DecodedTexture decoded, 
     return result;
 }
 
-TextureLoad loadTexture(const std::string& path, bool, bool, std::string* error) {
+TextureLoad loadTexture(const std::string& path, bool, bool, std::string* error, std::string* warning) {
     DecodedTexture decoded;
     try {
         decoded = decodeTexture(path, largestTextureSide());
@@ -128,7 +131,7 @@ TextureLoad loadTexture(const std::string& path, bool, bool, std::string* error)
         decoded = DecodedTexture{};
         decoded.error = "not enough memory for the texture";
     }
-    return loadDecodedTexture(path, std::move(decoded), error);
+    return loadDecodedTexture(path, std::move(decoded), error, warning);
 }
 
 void bindTexture(int name) {

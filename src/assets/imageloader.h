@@ -37,8 +37,10 @@ enum class TextureLoad { Loaded, Missing, Unreadable, Corrupt };
 // that is not there (any more), or no longer a plain file (a pipe put in its
 // place would block the open), is skipped (Missing). One that cannot be
 // opened (Unreadable), decoded or made a texture (Corrupt: memory ran out,
-// for one) adds nothing and says why in error.
-TextureLoad loadTexture(const std::string& path, bool, bool, std::string* error = nullptr);
+// for one) adds nothing and says why in error. A picture loaded with
+// libjpeg's warning (read only in part) puts it in warning, when given.
+TextureLoad loadTexture(const std::string& path, bool, bool, std::string* error = nullptr,
+                        std::string* warning = nullptr);
 
 // A picture read and decoded for the texture table, before any GL call.
 // result is Loaded when image holds the picture; otherwise it is what
@@ -47,6 +49,7 @@ struct DecodedTexture {
     TextureLoad result = TextureLoad::Corrupt;
     tImageJPG image{};
     std::string error;
+    std::string warning;  // libjpeg's first warning, or empty
 };
 
 // Decodes path to RGBA pixels, at most largestSide on a side (see
@@ -57,7 +60,8 @@ DecodedTexture decodeTexture(const std::string& path, int largestSide);
 int largestTextureSide();
 
 // loadTexture with the file already decoded by decodeTexture.
-TextureLoad loadDecodedTexture(const std::string& path, DecodedTexture decoded, std::string* error = nullptr);
+TextureLoad loadDecodedTexture(const std::string& path, DecodedTexture decoded, std::string* error = nullptr,
+                               std::string* warning = nullptr);
 
 // Binds GL texture name to GL_TEXTURE_2D when it is a texture GL holds (in
 // the show, a loaded one); any other name, -1 included, binds 0, which

@@ -80,6 +80,7 @@ private:
     Prev prev_ = Prev::None;  // the previous word P
     bool sync_ = false;       // S: a word followed "Sync"
     bool continued_ = false;  // C
+    int joinedFrom_ = 0;      // the line of the last backslash
     bool defining_ = false;   // D: the line holds "Define" and is not passed on
     std::string pending_;     // text of the parts before a continuation
     std::string defName_;     // the last name defined in the line
@@ -423,9 +424,12 @@ void Preprocessor::continueLine() {
     }
     pending_ += t;
     continued_ = true;
+    joinedFrom_ = partLine_;
     if (next_ < physical_.size()) {
         const int number = static_cast<int>(next_ + 1);
-        startPart(physical_[next_++], number);
+        const std::string& joined = physical_[next_++];
+        if (!joined.empty() && joined[0] == '#') s_.joinedLines.push_back({partLine_, lineStart_, Joined::Comment});
+        startPart(joined, number);
     } else {
         startPart(std::string(), partLine_);
     }
@@ -441,6 +445,8 @@ void Preprocessor::finishLine() {
         store(defName_, defPrefix_);
     }
     if (t == "@end") {
+        // What the line held before its backslash is dropped.
+        if (continued_) s_.joinedLines.push_back({joinedFrom_, lineStart_, Joined::EndMarker});
         push("@end", lineStart_);
         ended_ = true;
     } else if (defining_) {

@@ -15,6 +15,6 @@ class CScript;
 std::vector<std::string> splitLines(const std::string& bytes);
 
 // Preprocesses the physical lines into s.lines, ending with "@end", and
-// fills s.lineNumbers and s.runawayLines. Reads and changes s.defines; reads
-// s.glConstants (fill it first with s.defineInit()).
+// fills s.lineNumbers, s.runawayLines and s.joinedLines. Reads and changes
+// s.defines; reads s.glConstants (fill it first with s.defineInit()).
 void preprocess(const std::vector<std::string>& physical, CScript& s);

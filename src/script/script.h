@@ -21,6 +21,16 @@ struct RunawayLine {
     bool operator==(const RunawayLine& o) const { return line == o.line && kind == o.kind; }
 };
 
+// A physical line whose lone backslash joined a line that reads as no part
+// of it: a comment, whose words then count as script, or the end marker,
+// which ends the script there and drops the line it was joined to.
+enum class Joined { Comment, EndMarker };
+struct JoinedLine {
+    int line;   // the line with the backslash
+    int start;  // the line the joined line began on
+    Joined what;
+};
+
 // One sync mark: the template track to show and the time until the next mark.
 struct SYNC {
     int32_t track;
@@ -40,11 +50,13 @@ public:
 
     // Where the text came from, for tools that report on a script: the
     // physical line (counted from 1) that each entry of lines and of
-    // statements began on, and the physical lines whose definitions did not
-    // expand in full.
+    // statements began on, the physical lines whose definitions did not
+    // expand in full, and the continuations that joined a comment or the end
+    // marker.
     std::vector<int> lineNumbers;
     std::vector<int> statementLines;
     std::vector<RunawayLine> runawayLines;
+    std::vector<JoinedLine> joinedLines;
 
     // Reads the script at path, preprocesses it and runs the option pass.
     // Returns false when the file cannot be read or is no plain file

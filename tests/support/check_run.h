@@ -14,7 +14,7 @@ struct CheckRun {
 // under the command words of runner when given (for example setpriv ... --).
 CheckRun runCheck(const std::string& dir, const std::string& arguments = {}, const std::string& runner = {});
 
-// The lines that start with prefix, e.g. "script.txt:7: warning: ".
+// The lines that start with prefix, e.g. "data/script.txt:7: warning: ".
 std::vector<std::string> linesStartingWith(const CheckRun& run, const std::string& prefix);
 
 // Small real asset files for a show: a JPEG made by ImageMagick, a box

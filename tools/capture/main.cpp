@@ -121,8 +121,15 @@ static int capture(const CaptureOptions& options) {
     }
     protectShowFiles();
     const bool untilEnd = !options.to && options.output != Output::Shot;
-    if (untilEnd && !show.endTime)
+    if (untilEnd && !show.endTime) {
+        // Where the end went, in the form editors open.
+        if (show.endDroppedAt > 0)
+            std::fprintf(stderr,
+                         "%s:%d: the '\\' at the end of this line joins the end marker \"@end\" to it, "
+                         "which drops the line\n",
+                         kScriptPath, show.endDroppedAt);
         return failWith("the show never ends (no \"end\" in its timeline); give --to to say where to stop");
+    }
     if (options.output == Output::Video && !show.music.empty() && !hasAudioStream(show.music)) {
         std::fprintf(stderr, "korvane-capture: warning: no audio in %s; the video is silent\n", show.music.c_str());
         show.music.clear();

@@ -63,6 +63,8 @@ bool readShow(const std::string& dir, int width, int height, ShowInfo& show, std
     show.width = show.frameWidth = einit.width;
     show.height = show.frameHeight = einit.height;
     show.endTime = findEndTime();
+    for (const JoinedLine& j : script.joinedLines)
+        if (j.what == Joined::EndMarker) show.endDroppedAt = j.line;
     // A show that turned its sound off plays no music.
     show.music = einit.soundOn ? showMusic() : "";
     return true;

@@ -13,6 +13,7 @@ struct ShowInfo {
     bool framed = false;             // --resolution: the picture is framed in the frame size
     bool fill = false;               // framed by cropping instead of with bars
     std::optional<int32_t> endTime;  // start time of the first statement holding "end"
+    int endDroppedAt = 0;            // the line whose backslash joined the end marker, dropping it
     std::string music;               // absolute path of the music the show plays, or empty
 };
 

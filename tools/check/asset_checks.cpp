@@ -20,6 +20,10 @@ std::string pathOf(const std::string& name) { return std::string(kDataPrefix) + 
 
 std::string pixels(int width, int height) { return std::to_string(width) + " x " + std::to_string(height); }
 
+std::string partialPicture(const std::string& warning) {
+    return "libjpeg reads it only in part (" + warning + "); the player shows what is missing in grey";
+}
+
 void checkImage(const DataFile& f, Findings& findings) {
     const std::string path = pathOf(f.name);
     PlainOpen opened;
@@ -39,9 +43,7 @@ void checkImage(const DataFile& f, Findings& findings) {
         findings.add(f.name, 0, Severity::Error, "cannot be decoded (" + error + "); the player stops at start-up");
         return;
     }
-    if (!warning.empty())
-        findings.add(f.name, 0, Severity::Warning,
-                     "libjpeg reads it only in part (" + warning + "); the player shows what is missing in grey");
+    if (!warning.empty()) findings.add(f.name, 0, Severity::Warning, partialPicture(warning));
     // The decoder scales as the player's does, for the largest texture any driver gives it.
     if (image.sizeX != image.pictureX || image.sizeY != image.pictureY)
         findings.add(f.name, 0, Severity::Warning,
@@ -72,7 +74,7 @@ void checkIgnored(const DataFile& f, Findings& findings) {
 
 }  // namespace
 
-void checkAssets(const DataIndex& data, Findings& findings) {
+void checkAssets(const DataIndex& data, const ModelUses& models, Findings& findings) {
     MusicSystem* system = data.music().empty() ? nullptr : musicSystemCreate();
     for (const DataFile& f : data.files()) {
         if (!f.loaded) {
@@ -81,11 +83,17 @@ void checkAssets(const DataIndex& data, Findings& findings) {
         }
         switch (f.kind) {
         case AssetKind::Texture: checkImage(f, findings); break;
-        case AssetKind::Model: checkModel(data, f, findings); break;
+        case AssetKind::Model: checkModel(data, models, f, findings); break;
         case AssetKind::Music: checkMusic(system, f, findings); break;
         case AssetKind::None: break;
         }
     }
     musicSystemRelease(system);
     checkMusicCount(data, findings);
+}
+
+void checkLoadNotes(const std::string& name, AssetKind kind, const AssetNotes& notes, Findings& findings) {
+    if (kind == AssetKind::Texture && !notes.pictureWarning.empty())
+        findings.add(name, 0, Severity::Warning, partialPicture(notes.pictureWarning));
+    if (kind == AssetKind::Model) checkModelReport(name, notes.model, findings);
 }

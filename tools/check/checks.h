@@ -3,12 +3,14 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <string>
 
 #include "data_index.h"
 #include "findings.h"
 #include "load_show.h"
 #include "source_map.h"
+#include "timeline.h"
 
 struct CheckInput {
     const LoadedShow& show;
@@ -22,7 +24,17 @@ void checkOptions(const CheckInput& in, Findings& findings);
 // The words of every statement: keywords, operands and names.
 void checkStatements(const CheckInput& in, Findings& findings);
 // Scenes that sync marks copy and that are gone before a mark needs them.
-void checkSyncTemplates(const CheckInput& in, Findings& findings);
+void checkSyncTemplates(const CheckInput& in, const Timeline& timeline, Findings& findings);
+// Sync lists whose marks, from a scene that follows one, run past the end.
+void checkSyncMarksPastEnd(const CheckInput& in, const Timeline& timeline, Findings& findings);
+// Scenes of one track that run at the same time.
+void checkTrackOverlaps(const CheckInput& in, const Timeline& timeline, Findings& findings);
+// Continuations into a comment, one finding each in place of the findings
+// of the comment's words, and into the end marker. Runs after the checks of
+// words and times.
+void checkJoinedLines(const CheckInput& in, Findings& findings);
+// The continuation into the end marker, when one dropped a line; or null.
+const JoinedLine* droppedEnd(const LoadedShow& show);
 // Lines whose '#' follows blanks: one finding each, in place of the
 // findings of their words. Runs after every other check.
 void checkIndentedComments(const CheckInput& in, Findings& findings);
@@ -30,15 +42,25 @@ void checkIndentedComments(const CheckInput& in, Findings& findings);
 void checkSceneKinds(const CheckInput& in, Findings& findings);
 // Times: order, spans, the end, sync list numbers.
 void checkTiming(const CheckInput& in, Findings& findings);
+// The models the scenes draw, by name: the line of the first scene that
+// draws it without a 'mask' naming an image of data/ (which it would be
+// drawn with instead of its own texture), or 0 when every scene has one.
+// Models no scene draws are not listed.
+using ModelUses = std::map<std::string, int>;
+ModelUses modelUses(const CheckInput& in);
 // The files of data/: decoding, models, music.
-void checkAssets(const DataIndex& data, Findings& findings);
+void checkAssets(const DataIndex& data, const ModelUses& models, Findings& findings);
 // Said of a file of an asset's name that is no plain file (a directory, a
 // pipe), also one that became so after the listing.
 extern const char* const kPassedOver;
 // korvane-check --models: one line per model of data/ (model_list.cpp).
 void listModels(const DataIndex& data, std::FILE* out);
-// One model (model_checks.cpp).
-void checkModel(const DataIndex& data, const DataFile& f, Findings& findings);
+// One model (model_checks.cpp), and what its load reported.
+void checkModel(const DataIndex& data, const ModelUses& models, const DataFile& f, Findings& findings);
+void checkModelReport(const std::string& name, const Load3DSReport& report, Findings& findings);
+// What the checker says of data/NAME from what the player's load of it found,
+// for a tool that loads the file itself (the preview).
+void checkLoadNotes(const std::string& name, AssetKind kind, const AssetNotes& notes, Findings& findings);
 // The name of a model's own texture, without the padding of its field.
 struct object_type;
 std::string ownTextureName(const object_type& model);

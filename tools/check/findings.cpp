@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "printable.h"
+#include "shell/init.h"  // Required for: kDataPrefix
 
 const char* const Findings::kScript = "script.txt";
 
@@ -23,7 +24,9 @@ std::string Findings::text() const {
     std::stable_sort(sorted.begin(), sorted.end(), [&](const Finding* a, const Finding* b) { return key(a) < key(b); });
     std::string out;
     for (const Finding* f : sorted) {
-        out += printable(f->file);
+        // The path from the show's directory, as compilers name files from
+        // where they ran: an editor opens it from there.
+        out += printable(kDataPrefix + f->file);
         if (f->line > 0) out += ":" + std::to_string(f->line);
         out += f->severity == Severity::Error ? ": error: " : f->severity == Severity::Warning ? ": warning: " : ": note: ";
         out += printable(f->message);

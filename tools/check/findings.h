@@ -24,7 +24,7 @@ public:
 
     const std::vector<Finding>& all() const { return findings_; }
     int errors() const;
-    // "file:LINE: error|warning|note: message" per finding, printable: the
+    // "data/FILE:LINE: error|warning|note: message" per finding, printable: the
     // files of data/ first (in name order), then the script, whole-file
     // findings before line findings, lines ascending, equal lines in the
     // order found.

@@ -121,6 +121,7 @@ void loadShowText(const std::string& bytes, LoadedShow& show) {
         options);
     show.syncLists = std::move(loaded.syncLists);
     show.runawayLines = std::move(loaded.runawayLines);
+    show.joinedLines = std::move(loaded.joinedLines);
     parseStatements(loaded, show);
 }
 

@@ -33,6 +33,7 @@ struct LoadedShow {
     std::vector<std::string> definitionNames;
     std::vector<Statement> statements;
     std::vector<RunawayLine> runawayLines;
+    std::vector<JoinedLine> joinedLines;  // continuations into a comment or the end marker
     int endIndex = -1;                    // statement that ends the show, or -1
     int32_t endTime = 0;                  // when it does
 };

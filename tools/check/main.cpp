@@ -26,8 +26,9 @@ struct Arguments {
 void usage(std::FILE* out) {
     std::fprintf(out, "usage: korvane-check [DIR] [--timeline FILE.svg] [--models]\n"
                       "Checks the show in DIR (default: the current directory): DIR/data/script.txt\n"
-                      "and the files of DIR/data. Prints one line per finding; exits with 0 when\n"
-                      "there is no error, 1 when there are errors, 2 when the script cannot be read.\n"
+                      "and the files of DIR/data. Prints one line per finding, as\n"
+                      "data/script.txt:LINE: error|warning|note: ... (paths from DIR); exits with 0\n"
+                      "when there is no error, 1 when there are errors, 2 when the script cannot be read.\n"
                       "--timeline FILE.svg also draws the show's timeline into FILE.svg.\n"
                       "--models lists the models of DIR/data instead, one a line: meshes, vertices,\n"
                       "triangles, the model's own texture and its bounding box.\n");

@@ -6,7 +6,7 @@ Findings checkShow(const LoadedShow& show, bool assets) {
     const SourceMap source(show.physical);
     const CheckInput in{show, source, data};
     Findings findings;
-    if (assets) checkAssets(data, findings);
+    if (assets) checkAssets(data, modelUses(in), findings);
     checkScript(in, findings);
     return findings;
 }
@@ -16,6 +16,10 @@ void checkScript(const CheckInput& in, Findings& findings) {
     checkStatements(in, findings);
     checkTiming(in, findings);
     checkSceneKinds(in, findings);
-    checkSyncTemplates(in, findings);
+    const Timeline timeline = buildTimeline(in.show);
+    checkSyncTemplates(in, timeline, findings);
+    checkSyncMarksPastEnd(in, timeline, findings);
+    checkTrackOverlaps(in, timeline, findings);
+    checkJoinedLines(in, findings);
     checkIndentedComments(in, findings);
 }

@@ -8,6 +8,7 @@
 #include "checks.h"
 #include "grammar.h"
 #include "nearest.h"
+#include "script/expand.h"  // Required for: isDecimal, secondsToMs
 #include "script/words.h"
 #include "unknown_words.h"
 
@@ -69,10 +70,30 @@ std::string suggestion(const NearWords& candidates, const std::string& word) {
     return near.empty() ? std::string() : "; did you mean " + quoted(near) + "?";
 }
 
+// The first word written on the statement's line when it is a defined
+// name: the start time then comes from its text. Empty otherwise.
+std::string definedFirstWord(const StatementCheck& c) {
+    const std::vector<std::string>& physical = c.in.show.physical;
+    if (c.s.line < 1 || size_t(c.s.line) > physical.size()) return {};
+    const std::string& text = physical[size_t(c.s.line) - 1];
+    size_t begin, end;
+    if (!nextWord(text, 0, begin, end)) return {};
+    std::string word = text.substr(begin, end - begin);
+    return c.in.source.definedBefore(word, c.s.line) ? word : std::string();
+}
+
 void checkStartTime(const StatementCheck& c) {
     const Word& first = c.shape.words.front();
     int32_t value = 0;
-    if (!readInt(first.text, value))
+    const std::string name = isDecimal(first.text) ? definedFirstWord(c) : std::string();
+    if (!name.empty() && readInt(first.text, value)) {
+        // The loader converts a first word before it replaces names, never after.
+        c.listed.findings().warning(c.s.line,
+                 "the start time " + quoted(first.text) + " comes from the definition of " + name +
+                     ", and a time a definition supplies as the first word is not converted from seconds: it is read "
+                     "as " + std::to_string(value) + " ms; start the line with the time itself, or define it in "
+                     "milliseconds ('Define " + name + " " + secondsToMs(first.text) + "')");
+    } else if (!readInt(first.text, value))
         c.report(Severity::Error, first, "the statement starts with " + quoted(first.text) + ", not a time; it is read as 0");
     else if (!wholeInt(first.text))
         c.report(Severity::Warning, first, "the start time " + quoted(first.text) + " is read as " + std::to_string(value) +

@@ -69,8 +69,7 @@ struct SyncCheck {
 
 }  // namespace
 
-void checkSyncTemplates(const CheckInput& in, Findings& findings) {
-    const Timeline timeline = buildTimeline(in.show);
+void checkSyncTemplates(const CheckInput& in, const Timeline& timeline, Findings& findings) {
     SyncCheck check(in, timeline, findings);
     for (const Bar& b : timeline.bars)
         if (b.kind == BarKind::Sync && b.syncList >= 0 && size_t(b.syncList) < in.show.syncLists.size())

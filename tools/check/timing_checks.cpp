@@ -117,6 +117,10 @@ void checkTiming(const CheckInput& in, Findings& findings) {
         checkType(s, findings);
         if (!latest || s.time > latest->time) latest = &s;
     }
-    if (show.hasTimeline && show.endIndex < 0)
-        findings.warning(0, "no statement with 'end': the show never ends by itself");
+    if (show.hasTimeline && show.endIndex < 0) {
+        const JoinedLine* dropped = droppedEnd(show);
+        findings.warning(0, "no statement with 'end': the show never ends by itself" +
+                                (dropped ? " (line " + std::to_string(dropped->line) + " is continued into \"@end\")"
+                                         : std::string()));
+    }
 }

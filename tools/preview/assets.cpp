@@ -11,6 +11,7 @@
 #include "assets/gfx.h"
 #include "assets/imageloader.h"
 #include "assets/objectloader.h"
+#include "checks.h"  // Required for: checkLoadNotes, Findings
 #include "shell/init.h"
 
 PreviewAssets assets;
@@ -77,6 +78,17 @@ private:
     std::unordered_map<std::string, Record*> byName_;
 };
 
+// Lines of text, without their line ends.
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
 }  // namespace
 
 bool PreviewAssets::loadAll() {
@@ -106,16 +118,21 @@ bool PreviewAssets::reload(const std::set<std::string>& names) {
     for (const auto& [name, kind] : files) {
         problems_.erase(name);
         std::string error;
+        AssetNotes notes;
+        Findings found;
         if (kind == AssetKind::Texture) {
-            changed = true;
-            if (loadAsset(name, kind, error, &ahead))
+            if (loadAsset(name, kind, error, &ahead, &notes))
                 textures.takeLoaded(name);
             else
-                problems_[name] = "cannot be loaded (" + error + "); the player stops at start-up";
+                found.add(name, 0, Severity::Error, "cannot be loaded (" + error + "); the player stops at start-up");
         } else if (kind == AssetKind::Model) {
-            changed = true;
-            loadAsset(name, kind, error);
+            loadAsset(name, kind, error, nullptr, &notes);
             models.takeLoaded(name);
+        }
+        if (kind == AssetKind::Texture || kind == AssetKind::Model) {
+            changed = true;
+            checkLoadNotes(name, kind, notes, found);
+            if (!found.all().empty()) problems_[name] = linesOf(found.text());
         }
         // Gone, or no longer a texture or model.
         if (kind != AssetKind::Texture) changed = textures.remove(name) || changed;

@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 class PreviewAssets {
 public:
@@ -13,16 +14,18 @@ public:
     bool loadAll();
     // Loads the named files of data/ again, or drops them from their tables
     // when they are gone or no longer assets. A JPEG that cannot be loaded
-    // keeps its last good version and is listed in problems(). False when
-    // the tables are as they were: none of the files is a texture or model
-    // or was one. Time in proportion to the files of data/ (n log n).
+    // keeps its last good version and is listed in problems(), as is what a
+    // load warns of (a picture read only in part, a model cut short). False
+    // when the tables are as they were: none of the files is a texture or
+    // model or was one. Time in proportion to the files of data/ (n log n).
     bool reload(const std::set<std::string>& names);
 
-    // What is wrong with a file of data/, by name.
-    const std::map<std::string, std::string>& problems() const { return problems_; }
+    // What is wrong with the files of data/, by name: korvane-check's lines
+    // ("data/NAME: error: ...", "data/NAME: warning: ...").
+    const std::map<std::string, std::vector<std::string>>& problems() const { return problems_; }
 
 private:
-    std::map<std::string, std::string> problems_;
+    std::map<std::string, std::vector<std::string>> problems_;
 };
 
 extern PreviewAssets assets;

@@ -11,6 +11,7 @@
 #include "audio_out.h"
 #include "overlay_gl.h"
 #include "reload.h"
+#include "shell/init.h"  // Required for: kScriptPath
 #include "show.h"
 
 namespace {
@@ -28,6 +29,13 @@ std::string scriptLine(const std::vector<std::string>& physical, int line) {
 }
 
 }  // namespace
+
+std::string keptText() {
+    const CheckedScript& latest = reloader.latest();
+    const std::string plays = reloader.playing().read ? "the last good version plays" : "nothing plays";
+    if (!latest.read) return latest.readError + "; " + plays + (reloader.playing().read ? "" : " until there is one");
+    return std::string(kScriptPath) + " has errors; " + plays + " until they are fixed";
+}
 
 std::string clockText(int32_t ms) {
     char text[32];
@@ -75,12 +83,12 @@ static std::string statusText(const OverlayView& view) {
     return status;
 }
 
-// The scenes at the playhead, by the line they were written on.
-int Overlay::liveLines(int32_t t, int y) {
+// The scenes of the frame on screen, by the line they were written on.
+int Overlay::liveLines(std::optional<int32_t> t, int y) {
     const CheckedScript& playing = reloader.playing();
     std::vector<int> live;
     for (const Bar& b : playing.timeline.bars)
-        if (b.kind != BarKind::Template && !b.vanishes && b.from <= t && t < b.to) live.push_back(b.line);
+        if (t && b.kind != BarKind::Template && !b.vanishes && b.from <= *t && *t < b.to) live.push_back(b.line);
     std::sort(live.begin(), live.end());
     for (size_t i = 0; i < live.size() && i < kMaxLiveLines; i++)
         y = line("script.txt:" + std::to_string(live[i]) + "  " + scriptLine(playing.physical, live[i]), y, 0.8f, 0.9f, 1);
@@ -89,22 +97,22 @@ int Overlay::liveLines(int32_t t, int y) {
     return y;
 }
 
+// A line of korvane-check's, in red for an error and in yellow otherwise.
+int Overlay::finding(const std::string& text, int y) {
+    const bool error = text.find(": error: ") != std::string::npos;
+    return line(text, y, 1, error ? 0.45f : 0.85f, error ? 0.4f : 0.3f);
+}
+
 // What is wrong with the files, errors in red and warnings in yellow.
 int Overlay::problems(int y) {
     const CheckedScript& latest = reloader.latest();
-    if (!latest.read)
-        y = line(latest.readError + (reloader.playing().read ? "; the last good version plays" : "; waiting for one"),
-                 y, 1, 0.45f, 0.4f);
-    else if (reloader.kept())
-        y = line("script.txt has errors; the last good version plays until they are fixed", y, 1, 0.45f, 0.4f);
-    for (size_t i = 0; i < latest.findings.size() && i < kMaxFindings; i++) {
-        const bool error = latest.findings[i].find(": error: ") != std::string::npos;
-        y = line(latest.findings[i], y, 1, error ? 0.45f : 0.85f, error ? 0.4f : 0.3f);
-    }
+    if (!latest.read || reloader.kept()) y = line(keptText(), y, 1, 0.45f, 0.4f);
+    for (size_t i = 0; i < latest.findings.size() && i < kMaxFindings; i++) y = finding(latest.findings[i], y);
     if (latest.findings.size() > kMaxFindings)
         y = line("... and " + std::to_string(latest.findings.size() - kMaxFindings) + " more (korvane-check lists them)",
                  y, 1, 0.85f, 0.3f);
-    for (const auto& [name, problem] : assets.problems()) y = line("data/" + name + ": " + problem, y, 1, 0.45f, 0.4f);
+    for (const auto& [name, lines] : assets.problems())
+        for (const std::string& text : lines) y = finding(text, y);
     if (!reloader.sizeNote().empty()) y = line(reloader.sizeNote(), y, 1, 0.85f, 0.3f);
     const std::string music = audioOut.error();
     if (!music.empty()) y = line(music, y, 1, 0.85f, 0.3f);
@@ -114,7 +122,7 @@ int Overlay::problems(int y) {
 void Overlay::draw(const OverlayView& view) {
     OverlayGL gl(width_, height_);
     int y = line(statusText(view), kPad, 1, 1, 1);
-    y = liveLines(view.time, y) + text_.lineHeight() / 2;
+    y = liveLines(view.sceneTime, y) + text_.lineHeight() / 2;
     if (!view.message.empty()) y = line(view.message, y, 1, 1, 0.6f);
     problems(y);
     strip_.draw(view.marks);

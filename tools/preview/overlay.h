@@ -10,6 +10,8 @@
 #include "strip.h"
 #include "text.h"
 
+// Why the script on disk is not the one playing, and what plays instead.
+std::string keptText();
 // Show time as m:ss.mmm.
 std::string clockText(int32_t ms);
 // "bar:beat" at the given tempo, four beats a bar, counted from 1 at offset.
@@ -17,6 +19,9 @@ std::string barBeatText(int32_t ms, double bpm, int32_t offset);
 
 struct OverlayView {
     int32_t time = 0;
+    // The show time of the frame on screen, whose scenes are listed: at the
+    // end, the last frame before it; none when there is no frame.
+    std::optional<int32_t> sceneTime;
     double fps = 0;
     double bpm = 0;  // 0: no bar:beat
     int32_t beatOffset = 0;
@@ -37,7 +42,8 @@ public:
 
 private:
     int line(const std::string& text, int y, float r, float g, float b);
-    int liveLines(int32_t t, int y);
+    int finding(const std::string& text, int y);
+    int liveLines(std::optional<int32_t> t, int y);
     int problems(int y);
 
     int width_ = 0, height_ = 0;

@@ -273,6 +273,10 @@ void Preview::frame(uint32_t ticks) {
         view.beatOffset = options_.beatOffset;
         view.paused = playback_.paused();
         view.atEnd = playback_.atEnd();
+        // At the end the frame on screen is the last one composed before it.
+        view.sceneTime = view.time;
+        if (view.atEnd)
+            view.sceneTime = lastTime() > 0 && show.composedTo() >= 0 ? std::optional(show.composedTo()) : std::nullopt;
         view.marks.playhead = view.time;
         view.marks.loopFrom = playback_.loopFrom;
         view.marks.loopTo = playback_.loopTo;
@@ -318,14 +322,10 @@ void Preview::followMusicFile() { audioOut.open(einit.soundOn ? showMusicPath() 
 void Preview::report() {
     std::string text;
     const CheckedScript& latest = reloader.latest();
-    if (!latest.read)
-        text += "korvane-preview: " + latest.readError + "\n";
-    else if (reloader.kept())
-        text += std::string("korvane-preview: ") + kScriptPath + " has errors; the last good version plays\n";
-    if (reloader.kept())
-        for (const std::string& finding : latest.findings) text += finding + "\n";
-    for (const auto& [name, problem] : assets.problems())
-        text += "korvane-preview: " + std::string(kDataPrefix) + name + ": " + problem + "\n";
+    if (!latest.read || reloader.kept()) text += "korvane-preview: " + keptText() + "\n";
+    for (const std::string& finding : latest.findings) text += finding + "\n";
+    for (const auto& [name, lines] : assets.problems())
+        for (const std::string& line : lines) text += line + "\n";
     if (text.empty() && !reported_.empty()) std::fputs("korvane-preview: the files of data/ are fine again\n", stderr);
     if (text != reported_) std::fputs(text.c_str(), stderr);
     reported_ = text;

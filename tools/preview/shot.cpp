@@ -1,5 +1,6 @@
 #include "shot.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,11 +17,22 @@ static std::string shotName(int32_t t, int attempt) {
     return std::string("korvane-") + seconds + (attempt > 1 ? "-" + std::to_string(attempt) : "") + ".png";
 }
 
+// A new file of the preview's own in dir, made with the permissions the
+// umask gives any new file (as the capture's are), not only for its owner.
+static int createPart(const std::string& dir, std::string& path) {
+    static unsigned long counter = 0;
+    for (int attempt = 0;; attempt++) {
+        path = dir + "/.korvane-preview-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".png";
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST || attempt == 1000) return fd;
+    }
+}
+
 // Written under a temporary name, then linked to a free final name: nothing
 // half-written, nothing written over.
 std::string writeShot(const Frame& frame, int32_t t, const std::string& dir) {
-    std::string part = dir + "/.korvane-preview-XXXXXX";
-    const int fd = mkstemp(part.data());
+    std::string part;
+    const int fd = createPart(dir, part);
     if (fd < 0) return "cannot write a picture in " + dir + ": " + std::strerror(errno);
     std::string error;
     if (!writePng(fd, frame, error)) {
