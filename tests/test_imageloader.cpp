@@ -12,6 +12,7 @@
 #include "assets/jpegdecode.h"
 #include "assets/mipmaps.h"
 #include "support/jpeg_files.h"
+#include "support/limits.h"
 #include "support/offscreen.h"
 #include "support/player.h"
 #include "support/showdir.h"
@@ -347,12 +348,7 @@ TEST_F(TextureTest, APictureLargerThanATextureIsDecodedSmaller) {
 [[noreturn]] static void loadWithRoomFor(const std::string& path, long pixelKb) {
     OffscreenContext context;
     if (!context.create(16, 16)) _exit(3);
-    long vmKb = 0;
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    char line[256];
-    while (status && std::fgets(line, sizeof line, status))
-        if (std::sscanf(line, "VmSize: %ld", &vmKb) == 1) break;
-    if (status) std::fclose(status);
+    const long vmKb = addressSpaceKb();
     const rlim_t limit = rlim_t(vmKb + pixelKb + 12 * 1024) * 1024;
     const rlimit cap{limit, limit};
     if (vmKb == 0 || setrlimit(RLIMIT_AS, &cap) != 0) _exit(4);

@@ -5,12 +5,12 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <thread>
 
 #include "support/capture_run.h"
 #include "support/e2e_screen.h"
 #include "support/limits.h"
 #include "support/player.h"
+#include "support/preview_window.h"
 #include "support/showdir.h"
 
 namespace fs = std::filesystem;
@@ -18,27 +18,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-const std::vector<std::string> kQuiet = {"SDL_AUDIODRIVER=dummy"};
-const int kWidth = 320, kHeight = 240;
-const char* const kSize = "320x240";
 const long kMemoryMb = 3072;
-
-void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// The show time in a title "Korvane preview M:SS.mmm state", or -1.
-int titleTime(const std::string& title) {
-    int minutes = 0, seconds = 0, ms = 0;
-    if (std::sscanf(title.c_str(), "Korvane preview %d:%d.%d", &minutes, &seconds, &ms) != 3) return -1;
-    return (minutes * 60 + seconds) * 1000 + ms;
-}
-
-bool red(const Rgb& p) { return p[0] > 180 && p[1] < 70 && p[2] < 70; }
-bool green(const Rgb& p) { return p[1] > 150 && p[0] < 70 && p[2] < 70; }
-bool blue(const Rgb& p) { return p[2] > 180 && p[0] < 70 && p[1] < 70; }
 
 // A script showing one picture over the whole window for a minute.
 std::string showing(const std::string& picture) {
@@ -67,11 +47,7 @@ class PreviewReload : public ::testing::Test {
 protected:
     PreviewReload() : preview(KORVANE_PREVIEW) { preview.limitMemory(kMemoryMb); }
 
-    static void pictures(const std::string& data) {
-        writeSolidJpeg(data + "/red.jpg", kWidth, kHeight, "rgb(230,20,20)");
-        writeSolidJpeg(data + "/green.jpg", kWidth, kHeight, "rgb(20,230,20)");
-        writeSolidJpeg(data + "/blue.jpg", kWidth, kHeight, "rgb(20,20,230)");
-    }
+    static void pictures(const std::string& data) { writeThreeColours(data, kWidth, kHeight); }
 
     void start(std::vector<std::string> args = {".", "--size", kSize}) {
         ASSERT_TRUE(preview.start(show.path(), args, kQuiet));
@@ -91,15 +67,15 @@ protected:
         fs::rename(fresh, data + "/script.txt");
     }
 
-    Rgb middle() {
+    Rgb middleNow() {
         Picture p;
-        return grabWindow(window, p) ? meanColour(p, 120, 140, 80, 30) : Rgb{-1, -1, -1};
+        return grabWindow(window, p) ? middle(p) : Rgb{-1, -1, -1};
     }
 
     bool waitForPicture(bool (*test)(const Rgb&), double timeoutSeconds) {
         const auto start = Clock::now();
         do {
-            if (test(middle())) return true;
+            if (test(middleNow())) return true;
             sleepMs(50);
         } while (msSince(start) < timeoutSeconds * 1000);
         return false;
@@ -133,7 +109,7 @@ TEST_F(PreviewReload, TheBytesCheckedAreTheBytesPlayed) {
         sleepMs(100);
         renameScript(bad, show.data());
         sleepMs(700);
-        sawGreen = sawGreen || green(middle());
+        sawGreen = sawGreen || green(middleNow());
     }
     EXPECT_FALSE(sawGreen) << "a script with errors played";
     renameScript(good, show.data());
@@ -156,7 +132,7 @@ TEST_F(PreviewReload, TheWindowPlaysOnAndAnswersEscapeWhileAScriptIsChecked) {
     sleepMs(1000);
     const int after = titleTime(windowName(window));
     EXPECT_GE(after - before, 500) << "frames stopped while the script was checked";
-    EXPECT_TRUE(red(middle()));
+    EXPECT_TRUE(red(middleNow()));
     ASSERT_TRUE(sendKey(window, "Escape"));
     EXPECT_EQ(preview.wait(20), 0) << preview.errorOutput();
     EXPECT_EQ(preview.errorOutput().find("has errors"), std::string::npos) << "Escape waited for the check";

@@ -27,7 +27,7 @@ void limitAddressSpace(long megabytes) {
     setrlimit(RLIMIT_AS, &cap);
 }
 
-static long addressSpaceKb() {
+long addressSpaceKb() {
     long kb = 0;
     std::FILE* status = std::fopen("/proc/self/status", "r");
     char line[256];

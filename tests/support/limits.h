@@ -12,6 +12,8 @@ bool addressSpaceLimitable();
 
 // Limits this process's address space to megabytes (when limitable).
 void limitAddressSpace(long megabytes);
+// The address space this process holds now, in kB (VmSize); 0 when unknown.
+long addressSpaceKb();
 
 struct BoundedRun {
     bool finished = false;  // ended within the time
