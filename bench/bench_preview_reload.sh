@@ -30,7 +30,7 @@ next_reload() {
   done
   grep "^korvane-preview: reload" "$stats" | tail -1 | sed 's/.*checks and loads \([0-9.]*\) ms.*/\1/'
 }
-ratio() { echo "scale=2; $1 / $2" | bc; }
+ratio() { if [ -n "$2" ]; then echo "scale=2; $1 / $2" | bc; else echo "?"; fi; }
 
 (cd "$work" && SDL_AUDIODRIVER=dummy exec "$build/tools/korvane-preview" --stats --size 320x240 2>"$stats") &
 pid=$!
@@ -38,10 +38,12 @@ window=""
 for _ in $(seq 1 600); do
   window="$(xdotool search --pid "$pid" 2>/dev/null | head -1 || true)"
   [ -n "$window" ] && grep -q "^korvane-preview: start" "$stats" && break
+  # A build that does not say its start-up load: its first show time in the title.
+  case "$(xdotool getwindowname "$window" 2>/dev/null || true)" in "Korvane preview "[0-9]*) sleep 1; grep -q "^korvane-preview: start" "$stats" || break;; esac
   sleep 0.1
 done
 fresh="$(sed -n 's/^korvane-preview: start: data\/ loaded and checked in \([0-9.]*\) ms/\1/p' "$stats")"
-echo "$count pictures: a fresh start loads data/ in $fresh ms"
+echo "$count pictures: a fresh start loads data/ in ${fresh:-?} ms"
 sleep 1
 for round in 1 2 3; do
   before="$(reloads)"
