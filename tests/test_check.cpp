@@ -384,3 +384,17 @@ TEST_F(Check, NamesWithControlBytesAndBytesThatAreNotUtf8AreWrittenOut) {
 }
 
 }  // namespace
+
+// GL refuses a pair of numbers that are no blend factors, and the scene
+// then blends with factors an earlier scene left.
+TEST_F(Check, BlendFactorsGLRefuses) {
+    const CheckRun r = run(
+        "@sync\n"
+        "0 track 1 type 1 object a.jpg blend blendFunc GL_ONE GL_ONE_MINUS_SRC_ALPHA duration 1.0\n"
+        "0 track 2 type 1 object a.jpg blend blendFunc 5 GL_ONE duration 1.0\n"
+        "0 track 3 type 1 object a.jpg blendFunc 770 772 duration 1.0\n"
+        "1.0 end\n");
+    EXPECT_EQ(r.status, 0);
+    expectFinding(r, "data/script.txt:3: warning: ", "GL refuses 'blendFunc 5 1' ('5' is no blend factor)");
+    EXPECT_EQ(r.lines.size(), 1u) << ::testing::PrintToString(r.lines);
+}

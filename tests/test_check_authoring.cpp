@@ -2,10 +2,15 @@
 // a word: music it passes over, objects of the wrong kind, templates that
 // are gone, misspelt clauses, indented comments, lines continued into a
 // comment or the end marker, start times from definitions, models and
-// pictures that load only in part, sync lists longer than the show and
-// scenes of one track at once; and the model list.
+// pictures that load only in part, sync lists longer than the show, scenes
+// of one track at once and times a little off the beat; and the lists of
+// models and of beats.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+
+#include "arguments.h"
 #include "shapes3ds.h"
 #include "support/capture_run.h"
 #include "support/check_show.h"
@@ -13,6 +18,14 @@
 namespace {
 
 class CheckAuthoring : public CheckShowTest {};
+
+// The lines that hold text (a finding's file may be written with its directory).
+std::vector<std::string> linesHolding(const CheckRun& run, const std::string& text) {
+    std::vector<std::string> found;
+    for (const std::string& line : run.lines)
+        if (line.find(text) != std::string::npos) found.push_back(line);
+    return found;
+}
 
 TEST_F(CheckAuthoring, MusicThePlayerPassesOver) {
     for (const char* name : {"theme.s3m", "loop.mod", "voice.wav", "song.flac", "intro.Mp3"})
@@ -189,6 +202,60 @@ TEST_F(CheckAuthoring, ModelsAndPicturesThatLoadInPart) {
     EXPECT_EQ(r.lines[2].rfind("data/unsized.3ds: warning: a chunk that holds others claims more bytes than the file has", 0),
               0u)
         << r.lines[2];
+}
+
+// Times worked out by hand from the tempo: a start or a sync length a frame
+// or two off the beat gets a note naming the beat; one on the beat, or on
+// an off-beat, none.
+TEST_F(CheckAuthoring, TimesALittleOffTheBeatGetANoteNamingTheBeat) {
+    show.writeScript("Sync 1 0.48 1 0.5 1 1.03 1 0.26\n"
+                     "@sync\n"
+                     "0 track 1 type 1 object a.jpg insync\n"
+                     "0.5 track 2 type 1 object a.jpg sync 0 duration 8.0\n"
+                     "24.48 track 3 type 1 object a.jpg duration 1.0\n"
+                     "24.53 track 4 type 1 object a.jpg duration 1.0\n"
+                     "24.75 track 5 type 1 object a.jpg duration 1.0\n"
+                     "25.003 track 6 type 1 object a.jpg duration 1.0\n"
+                     "30.0 end\n");
+    const CheckRun r = runCheck(show.path(), "--bpm 120");
+    EXPECT_EQ(r.status, 0) << r.errors;
+    const std::vector<std::string> notes = linesHolding(r, ": note: ");
+    ASSERT_EQ(notes.size(), 4u) << ::testing::PrintToString(r.lines);
+    const char* const expected[] = {
+        "script.txt:1: note: mark 1 of sync list 0 lasts 0.480 s, 20 ms short of 1 beat (0.500 s)",
+        "script.txt:1: note: mark 3 of sync list 0 lasts 1.030 s, 30 ms longer than 2 beats (1.000 s)",
+        "script.txt:5: note: starts at 24.480 s, 20 ms before the beat at 24.500 s",
+        "script.txt:6: note: starts at 24.530 s, 30 ms after the beat at 24.500 s"};
+    for (const char* note : expected) EXPECT_EQ(linesHolding(r, note).size(), 1u) << note;
+    // Without a tempo there is nothing to be off.
+    EXPECT_TRUE(linesHolding(run(readFile(show.data() + "/script.txt")), ": note: ").empty());
+}
+
+// --beats on clicks at 128 BPM from 0.37 s: the tempo, the first beat, and
+// each beat as a time the script reads back within 15 ms of its click; then
+// the check, against those beats.
+TEST_F(CheckAuthoring, BeatListOfTheMusicAndNotesAgainstIt) {
+    ASSERT_EQ(runCommand("sox -r 44100 -n -c 2 '" + show.data() + "/clicks.ogg' synth 0.015 sine 2000 "
+                         "fade 0 0.015 0.01 pad 0 0.45375 repeat 83 pad 0.37 2 2>/dev/null"), 0);
+    show.writeScript("@sync\n24.25 track 1 type 1 object a.jpg duration 1.0\n30.0 end\n");
+    const CheckRun r = runCheck(show.path(), "--beats");
+    EXPECT_EQ(r.status, 0) << r.errors;
+    ASSERT_GE(r.lines.size(), 2u + 84u) << r.errors;
+    double bpm = 0;
+    EXPECT_EQ(std::sscanf(r.lines[0].c_str(), "tempo: %lf BPM", &bpm), 1) << r.lines[0];
+    EXPECT_NEAR(bpm, 128, 0.5);
+    EXPECT_EQ(r.lines[1].rfind("first beat: ", 0), 0u) << r.lines[1];
+    EXPECT_EQ(r.lines[1].substr(12), r.lines[2]);
+    for (int k = 0; k < 84; k++) {
+        int32_t ms = -1;
+        ASSERT_TRUE(parseShowTime(r.lines[size_t(k) + 2], ms)) << r.lines[size_t(k) + 2];
+        EXPECT_NEAR(ms, 370 + k * 468.75, 15) << "beat " << k;
+    }
+    // Beat 51 is at 24.276 s.
+    const std::vector<std::string> notes = linesHolding(r, ": note: ");
+    ASSERT_EQ(notes.size(), 1u) << ::testing::PrintToString(r.lines);
+    EXPECT_NE(notes[0].find("script.txt:2: note: starts at 24.250 s, 2"), std::string::npos) << notes[0];
+    EXPECT_NE(notes[0].find(" ms before the beat at 24.2"), std::string::npos) << notes[0];
 }
 
 TEST_F(CheckAuthoring, ModelListSaysWhatToPlace) {

@@ -298,6 +298,42 @@ static void countTree(const std::string& b, size_t pos, size_t end, TreeCounts& 
     }
 }
 
+// The next header follows the data of a vertex, mapping coordinate or
+// mapping name chunk, wherever the chunk's length ends: here each length
+// also covers the chunks after it, as if they were its sub-chunks. (Read by
+// its length, the name would hide the whole mesh and the vertex list the
+// coordinates and faces.)
+TEST_F(ObjectLoader, TheWalkGoesOnRightAfterTheDataOfVertexMappingAndNameChunks) {
+    const float corners[4][3] = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}};
+    std::string vertices, mapcoords, faces, objectName, textureName;
+    put16(vertices, 4);
+    put16(mapcoords, 4);
+    for (const auto& p : corners) {
+        for (float v : p) putFloat(vertices, v);
+        putFloat(mapcoords, (p[0] + 1) / 2);
+        putFloat(mapcoords, (p[1] + 1) / 2);
+    }
+    put16(faces, 2);
+    for (uint16_t index : {0, 1, 2, 0, 0, 2, 3, 0}) put16(faces, index);  // two faces, each with its flag word
+    putName(objectName, "quad");
+    putName(textureName, "QUAD.JPG");
+    const Chunk3DS vertexList(0x4110, vertices, {Chunk3DS(0x4140, mapcoords, {Chunk3DS(0x4120, faces)})});
+    const Chunk3DS object(0x4000, objectName, {Chunk3DS(0x4100, {}, {vertexList})});
+    const Chunk3DS material(0xAFFF, {}, {Chunk3DS(0xA200, {}, {Chunk3DS(0xA300, textureName, {object})})});
+
+    const object_type* o = load("covering.3ds", mainChunk({material}).bytes());
+    EXPECT_STREQ(o->textureName, "QUAD.JPG");
+    EXPECT_STREQ(o->objectName, "quad");
+    ASSERT_EQ(o->vertices.size(), 4u);
+    ASSERT_EQ(o->mapcoords.size(), 4u);
+    EXPECT_EQ(o->polygonCount, 2);
+    ASSERT_EQ(o->polygons.size(), 2u);
+    EXPECT_EQ(o->polygons[1].c, 3);
+    EXPECT_EQ(o->vertices[2].y, 1.0f);
+    EXPECT_EQ(o->mapcoords[3].u, 0.0f);
+    EXPECT_TRUE(cleanReport(report));
+}
+
 // Loads a real file and holds it against the tree reading and assimp: every
 // face drawn, each mesh's faces on its own vertices. Returns the tree.
 static TreeCounts expectAsTheTreeAndAssimpSay(const object_type* o, const Load3DSReport& report, const std::string& path) {

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "support/e2e_screen.h"
+#include "support/jpeg_files.h"
 #include "support/player.h"
 #include "support/showdir.h"
 
@@ -39,6 +41,38 @@ TEST(Player, OpensACaptionedWindowOfTheScriptSize) {
         ASSERT_TRUE(sendKey(window, "Escape"));
         EXPECT_EQ(player.wait(10), 0);
     }
+}
+
+// Full screen on a display without a window manager (the tests' own X
+// server) shows the frame as it is drawn, not its lower-left quarter at
+// twice the size: a picture of four coloured quarters shows all four.
+TEST(Player, FullScreenShowsTheWholeFrameAtItsOwnSize) {
+    REQUIRE_DISPLAY();
+    ShowDir show;
+    ASSERT_TRUE(convertTo(show.data() + "/quarters.jpg",
+                          "-size 320x240 xc:red xc:lime +append \\( -size 320x240 xc:blue xc:yellow +append \\) -append"));
+    show.writeScript("Default 640x480\n@sync\n0 track 1 type 1 object quarters.jpg move 0 0 duration 60.0\n@end\n");
+    Player player;
+    std::vector<std::string> env = kQuiet;
+    env.push_back("SDL12COMPAT_OPENGL_SCALING");  // unset: the player's own choice
+    ASSERT_TRUE(player.start(show.path(), {}, env));
+    const unsigned long window = player.window();
+    ASSERT_NE(window, 0u) << player.errorOutput();
+    Picture p;
+    bool whole = false;
+    auto near = [](const Rgb& c, const Rgb& want) { return bool(colorNear(c, want, 40)); };
+    for (int i = 0; i < 40 && !whole; i++, std::this_thread::sleep_for(std::chrono::milliseconds(100))) {
+        ASSERT_TRUE(grabWindow(window, p));
+        ASSERT_EQ(p.width, 640);
+        ASSERT_EQ(p.height, 480);
+        // From the top left: red, lime; blue, yellow.
+        whole = near(meanColour(p, 140, 100, 40, 40), {255, 0, 0}) && near(meanColour(p, 460, 100, 40, 40), {0, 255, 0}) &&
+                near(meanColour(p, 140, 340, 40, 40), {0, 0, 255}) && near(meanColour(p, 460, 340, 40, 40), {255, 255, 0});
+    }
+    const Rgb c = meanColour(p, 460, 100, 40, 40);
+    EXPECT_TRUE(whole) << "the top right quarter is (" << c[0] << ", " << c[1] << ", " << c[2] << ")";
+    ASSERT_TRUE(sendKey(window, "Escape"));
+    EXPECT_EQ(player.wait(10), 0);
 }
 
 TEST(Player, EscapeEndsTheShowOtherKeysDoNot) {

@@ -4,10 +4,15 @@
 #include <sys/stat.h>  // Required for: stat, umask
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <sstream>
+#include <thread>
 
+#include "arguments.h"
 #include "support/capture_run.h"
 #include "support/e2e_screen.h"
+#include "support/e2e_show.h"
 #include "support/player.h"
 #include "support/preview_window.h"
 #include "support/showdir.h"
@@ -24,6 +29,16 @@ const char* const kThreeColours =
     "10.0 track 1 type 1 object green.jpg move 0 0 duration 10.0\n"
     "20.0 track 1 type 1 object blue.jpg move 0 0 duration 10.0\n"
     "30.0 end\n";
+
+// The strip's image bars: the checker's image colour over the strip's dark band.
+bool imageBar(const Rgb& c) { return c[2] > c[0] + 40 && c[2] > 110 && c[2] < 200; }
+
+// The pixel row through the strip's one row of bars, or -1.
+int stripRow(const Picture& p) {
+    for (int y = kHeight - 1; y > kHeight * 3 / 4; y--)
+        if (countPixels(p, 0, y, kWidth, 1, imageBar) > kWidth / 2) return y;
+    return -1;
+}
 
 // A show directory with the three solid pictures, and the preview on it.
 class PreviewTest : public ::testing::Test {
@@ -73,6 +88,32 @@ protected:
         waitForTitle([&](const std::string& t) { return titleTime(t) >= fromMs; });
         EXPECT_TRUE(sendKey(window, keysFirst + " space"));
         return waitForTitle([](const std::string& t) { return t.find(" paused") != std::string::npos; });
+    }
+
+    // The file S writes of the frame at t, in the directory the preview started in.
+    std::string shotPath(int t) const {
+        char name[64];
+        std::snprintf(name, sizeof name, "/korvane-%d.%03d.png", t / 1000, t % 1000);
+        return show.path() + name;
+    }
+
+    // Its picture, once it is there.
+    Picture shotOf(int t) {
+        const std::string path = shotPath(t);
+        for (int i = 0; i < 100 && !fs::exists(path); i++) sleepMs(50);
+        Picture written;
+        EXPECT_TRUE(readPicture(path, written)) << path << " is not there";
+        return written;
+    }
+
+    // What korvane-capture makes of the show at time (as it is written on its command line).
+    Picture captureOf(const std::string& time) {
+        const std::string out = show.path() + "/capture.png";
+        const ToolRun run = runCapture({"--dir", show.path(), "--size", kSize, "--shot", time, "--out", out});
+        EXPECT_EQ(run.status, 0) << run.errors;
+        Picture expected;
+        EXPECT_TRUE(readPicture(out, expected));
+        return expected;
     }
 
     void quit() {
@@ -207,28 +248,30 @@ TEST_F(PreviewTest, AScriptWithAnErrorKeepsTheLastGoodPictureAndShowsTheFinding)
     quit();
 }
 
-TEST_F(PreviewTest, AClickOnTheTimelineStripSeeksThere) {
+TEST_F(PreviewTest, AClickOnTheTimelineStripSeeksThereAndADragScrubs) {
     REQUIRE_DISPLAY();
     start(kThreeColours);
     pauseAfter(0);
     ASSERT_TRUE(waitForPicture(red, 10));
-    // The strip's one row: the image bars from 0 to the end at 30 s, in the
-    // checker's image colour over the strip's dark band.
+    // The strip's one row: the image bars from 0 to the end at 30 s.
     const Picture p = grab();
-    auto barColour = [](const Rgb& c) { return c[2] > c[0] + 40 && c[2] > 110 && c[2] < 200; };
-    int row = -1, left = -1, right = -1;
-    for (int y = kHeight - 1; y > kHeight * 3 / 4 && row < 0; y--)
-        if (countPixels(p, 0, y, kWidth, 1, barColour) > kWidth / 2) row = y;
+    const int row = stripRow(p);
     ASSERT_GE(row, 0) << "no strip";
+    int left = -1, right = -1;
     for (int x = 0; x < kWidth; x++)
-        if (barColour(p.at(x, row))) {
+        if (imageBar(p.at(x, row))) {
             if (left < 0) left = x;
             right = x;
         }
     ASSERT_TRUE(sendClick(window, left + (right - left) * 5 / 6, row));  // 25 s
-    const std::string title = waitForTitle([](const std::string& t) { return titleTime(t) >= 20000; });
+    std::string title = waitForTitle([](const std::string& t) { return titleTime(t) >= 20000; });
     EXPECT_NEAR(titleTime(title), 25000, 500) << title;
     EXPECT_TRUE(waitForPicture(blue, 5));
+    // Held down there and dragged back to 15 s, up over the picture: the show follows the pointer.
+    ASSERT_TRUE(sendDrag(window, left + (right - left) * 5 / 6, row, left + (right - left) / 2, kHeight / 2));
+    title = waitForTitle([](const std::string& t) { return titleTime(t) < 20000; });
+    EXPECT_NEAR(titleTime(title), 15000, 500) << title;
+    EXPECT_TRUE(waitForPicture(green, 5));
     quit();
 }
 
@@ -261,18 +304,44 @@ TEST_F(PreviewTest, TheHeldFrameAndItsShotAreTheCaptureOfTheirTime) {
     EXPECT_TRUE(onScreen.rgb == expected.rgb) << "the window differs from the capture at " << t << " ms";
 
     ASSERT_TRUE(sendKey(window, "h s"));
-    const std::string shot = show.path() + "/korvane-" + std::to_string(t / 1000) + "." +
-                             std::string(3 - std::to_string(t % 1000).size(), '0') + std::to_string(t % 1000) + ".png";
-    for (int i = 0; i < 100 && !fs::exists(shot); i++) sleepMs(50);
-    Picture written;
-    ASSERT_TRUE(readPicture(shot, written)) << shot << " is not there";
-    EXPECT_TRUE(written.rgb == expected.rgb) << "the shot differs from the capture at " << t << " ms";
+    const std::string shot = shotPath(t);
+    EXPECT_TRUE(shotOf(t).rgb == expected.rgb) << "the shot differs from the capture at " << t << " ms";
     // Readable by others as the capture's file is: what the umask leaves of 0666.
     const mode_t mask = umask(0);
     umask(mask);
     struct stat st {};
     ASSERT_EQ(stat(shot.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask) << std::oct << (st.st_mode & 0777);
+    quit();
+}
+
+// Played from the start, the tube and a model in front of it (their lines
+// and faces close in depth) are the capture of their time; and the frame
+// the End key shows is the one korvane-capture --shot writes at the end's
+// time.
+TEST_F(PreviewTest, TheTubeAndAModelAsPlayedAndTheLastFrameAreTheCaptureOfTheirTime) {
+    REQUIRE_DISPLAY();
+    copyDemoData(show, false);
+    start(
+        "@sync\n"
+        "0 scene 1 track 2 translate 0 0 -42 angle 0 to 900 rotate 0 0 1 duration 4.0\n"
+        "0 track 1 type 0 object torus.3ds translate 0 0 -9 angle 0 to 360 rotate 1 0.6 0.2 duration 4.0\n"
+        "4.0 end\n");
+    const std::string title = pauseAfter(1500, "h");
+    const int t = titleTime(title);
+    ASSERT_TRUE(paused(title)) << title;
+    ASSERT_TRUE(sendKey(window, "s"));
+    const Picture played = shotOf(t);
+    const Picture captured = captureOf(std::to_string(t));
+    ASSERT_EQ(played.rgb.size(), captured.rgb.size());
+    EXPECT_TRUE(played.rgb == captured.rgb) << "the played frame differs from the capture at " << t << " ms";
+
+    ASSERT_TRUE(sendKey(window, "End"));
+    waitForTitle([](const std::string& name) { return name.find("paused at end") != std::string::npos; });
+    sleepMs(300);
+    ASSERT_TRUE(sendKey(window, "s"));
+    const Picture last = shotOf(3983);  // the frame before 4.0 s, at 60 frames a second
+    EXPECT_TRUE(last.rgb == captureOf("4.0").rgb) << "the last frame differs from the capture's";
     quit();
 }
 
@@ -334,12 +403,166 @@ TEST_F(PreviewTest, WithoutAScriptItWaitsForOneAndTheEndDoesNotQuit) {
     EXPECT_EQ(preview.wait(10), 0) << preview.errorOutput();
 }
 
+// A key pressed as an author presses it, and when by the test's clock: the
+// middle of the command that sent it, give or take half its length.
+struct Press {
+    Clock::time_point at;
+    double withinMs;
+};
+
+Press press(unsigned long window, const std::string& key) {
+    const auto before = Clock::now();
+    EXPECT_EQ(runCommand("xdotool keydown --window " + std::to_string(window) + " " + key + " 2>/dev/null"), 0);
+    const auto after = Clock::now();
+    runCommand("xdotool keyup " + key + " 2>/dev/null");
+    return {before + (after - before) / 2, std::chrono::duration<double, std::milli>(after - before).count() / 2};
+}
+
+// A take's two printed lines: where its sync scene starts, and its lengths.
+struct Take {
+    int start = -1;
+    std::vector<int> lengths;
+};
+
+// The take printed after the first `skip` ones, waiting for it a while.
+Take printedTake(const Player& preview, size_t skip) {
+    Take take;
+    for (int waited = 0; waited < 5000; waited += 50, sleepMs(50)) {
+        std::istringstream out(preview.output());
+        size_t seen = 0;
+        for (std::string line; std::getline(out, line);) {
+            int from = -1;
+            char point = 0;
+            int marks = 0, seconds = 0, ms = 0;
+            if (std::sscanf(line.c_str(), "# %d marks tapped from %d%c%d", &marks, &seconds, &point, &ms) == 4)
+                from = seconds * 1000 + ms;
+            if (from < 0 || seen++ < skip || !std::getline(out, line)) continue;
+            std::istringstream words(line);
+            std::string word;
+            words >> word;
+            EXPECT_EQ(word, "Sync");
+            for (std::string track, length; words >> track >> length;) {
+                EXPECT_EQ(track, "?");
+                int32_t read = -1;
+                EXPECT_TRUE(parseShowTime(length, read)) << length;
+                take.lengths.push_back(read);
+            }
+            EXPECT_EQ(int(take.lengths.size()), marks) << line;
+            take.start = from;
+            return take;
+        }
+    }
+    return take;
+}
+
+// Taps in time with a show: the Sync line printed at the end of the take has
+// the lengths between the taps (within a frame of the preview, and what
+// sending a key takes), and played back (at a frame each millisecond) its
+// marks switch the templates exactly at those times. Shift+Enter moves the
+// marks to the beats; C copies the beat nearest the playhead.
+TEST_F(PreviewTest, TapsMakeASyncLineWhoseMarksFallWhereTheTapsWere) {
+    REQUIRE_DISPLAY();
+    start(kThreeColours, {"--bpm", "120", "--beat-offset", "0.25"});
+    waitForTitle([](const std::string& t) { return titleTime(t) >= 1000; });
+    std::vector<Press> taps = {press(window, "t")};
+    for (int gap : {450, 700, 550}) {
+        std::this_thread::sleep_until(taps.back().at + std::chrono::milliseconds(gap));
+        taps.push_back(press(window, "t"));
+    }
+    ASSERT_TRUE(sendKey(window, "Return"));
+    const Take take = printedTake(preview, 0);
+    ASSERT_EQ(take.lengths.size(), 3u) << preview.output() << preview.errorOutput();
+    std::vector<int> marks = {take.start};
+    for (size_t i = 0; i < 3; i++) {
+        const double tapped = std::chrono::duration<double, std::milli>(taps[i + 1].at - taps[i].at).count();
+        EXPECT_NEAR(take.lengths[i], tapped, 17 + taps[i].withinMs + taps[i + 1].withinMs) << "mark " << i + 1;
+        marks.push_back(marks.back() + take.lengths[i]);
+    }
+
+    ShowDir played;
+    for (const char* name : {"red.jpg", "green.jpg", "blue.jpg"}) played.copy(show.data() + "/" + name, name);
+    std::string line = "Sync";
+    for (size_t i = 0; i < 3; i++) line += " " + std::to_string(11 + i) + " " + std::to_string(take.lengths[i]);
+    played.writeScript(line + "\n@sync\n"
+                       "0 track 11 type 1 object red.jpg move 0 0 insync\n"
+                       "0 track 12 type 1 object green.jpg move 0 0 insync\n"
+                       "0 track 13 type 1 object blue.jpg move 0 0 insync\n" +
+                       std::to_string(take.start) + " track 1 type 1 object red.jpg move 0 0 sync 0 duration 10.0\n"
+                       "40.0 end\n");
+    bool (*const colours[])(const Rgb&) = {red, green, blue, red};
+    for (size_t i = 1; i < marks.size(); i++)
+        for (int before : {1, 0}) {
+            const std::string png = played.path() + "/mark.png";
+            const ToolRun run = runCapture({"--dir", played.path(), "--size", kSize, "--fps", "1000", "--shot",
+                                            std::to_string(marks[i] - before), "--out", png});
+            ASSERT_EQ(run.status, 0) << run.errors;
+            Picture p;
+            ASSERT_TRUE(readPicture(png, p));
+            EXPECT_TRUE(colours[before ? i - 1 : i](middle(p))) << "mark " << i << (before ? ", just before" : "");
+        }
+
+    taps = {press(window, "t")};
+    for (int gap : {650, 800}) {
+        std::this_thread::sleep_until(taps.back().at + std::chrono::milliseconds(gap));
+        taps.push_back(press(window, "t"));
+    }
+    ASSERT_TRUE(sendKey(window, "shift+Return"));
+    const Take onBeats = printedTake(preview, 1);
+    ASSERT_EQ(onBeats.lengths.size(), 2u) << preview.output();
+    EXPECT_EQ((onBeats.start - 250) % 500, 0) << onBeats.start;
+    for (int length : onBeats.lengths) EXPECT_EQ(length % 500, 0) << length;
+
+    const size_t printed = preview.output().size();
+    ASSERT_TRUE(sendKey(window, "c"));
+    ASSERT_TRUE(waitUntil([&] { return preview.output().size() > printed; }, 5));
+    sleepMs(100);
+    const std::string copied = preview.output().substr(printed);
+    int32_t at = -1;
+    ASSERT_TRUE(parseShowTime(copied.substr(0, copied.find('\n')), at)) << copied;
+    EXPECT_EQ((at - 250) % 500, 0) << copied;
+    EXPECT_EQ(clipboardText() + "\n", copied);
+    quit();
+}
+
+// With a known tempo the strip's rows carry a tick at each beat, brighter
+// where a bar starts, at the pixel of its time along the strip.
+TEST_F(PreviewTest, TheStripShowsBeatTicksAtTheirTimes) {
+    REQUIRE_DISPLAY();
+    start(kThreeColours, {"--bpm", "60", "--beat-offset", "0.5", "--at", "29.5"});
+    waitForTitle([](const std::string& t) { return t.find("paused at end") != std::string::npos; });
+    sleepMs(300);
+    const Picture p = grab();
+    const int row = stripRow(p);
+    ASSERT_GE(row, 0) << "no strip";
+    // The bars run from 0, the strip's left end, to the playhead at the end, its right end.
+    int left = -1, right = -1;
+    for (int x = 0; x < kWidth; x++) {
+        if (left < 0 && imageBar(p.at(x, row))) left = x;
+        const Rgb c = p.at(x, row);
+        if (left >= 0 && c[0] > 200 && c[1] > 200 && c[2] > 200) right = x;
+    }
+    ASSERT_GT(right, left + 100);
+    const int bar = p.at(left + 2, row)[0] + p.at(left + 2, row)[1] + p.at(left + 2, row)[2];
+    std::vector<int> ticks;
+    for (int x = left; x < right - 2; x++) {
+        const Rgb c = p.at(x, row);
+        if (c[0] + c[1] + c[2] > bar + 60 && (ticks.empty() || ticks.back() < x - 1)) ticks.push_back(x);
+    }
+    ASSERT_EQ(ticks.size(), 30u) << ::testing::PrintToString(ticks);
+    for (size_t k = 0; k < ticks.size(); k++) {
+        EXPECT_NEAR(ticks[k], left + (0.5 + double(k)) * (right - left) / 30.0, 1.0) << "beat " << k;
+        const Rgb c = p.at(ticks[k], row);
+        EXPECT_EQ(c[0] > 200 && c[1] > 200, k % 4 == 0) << "beat " << k << " starts a bar or not";
+    }
+    quit();
+}
+
 TEST(PreviewCommandLine, HelpNamesEveryOptionAndKeyAndBadOptionsAreRefused) {
     const ToolRun help = runTool(KORVANE_PREVIEW, {"--help"});
     EXPECT_EQ(help.status, 0);
     for (const char* word : {"--at", "--loop", "--bpm", "--beat-offset", "--size", "--fullscreen", "Space", "Left",
                              "Page Up", "Shift+Left", "Up", "Home", "End", "[", "]", " L ", " R ", " S ", " H ",
-                             " F ", "Escape", "click"})
+                             " F ", " T ", "Enter", "Shift+Enter", " C ", "Shift+C", "Escape", "click", "drag"})
         EXPECT_NE(help.output.find(word), std::string::npos) << word << " is not in:\n" << help.output;
 
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{

@@ -298,3 +298,48 @@ TEST_F(SeekTest, ReloadTakesTheEditedScriptBackToTheSameTimeAndKeepsTheRenderSiz
     ASSERT_EQ(playhead.seek(2000), CPlayhead::Stop::Reached);
     expectState(reloaded, "back and forth after a failed reload");
 }
+
+// GL state that one frame leaves to the next and the timeline does not hold:
+// a colour set where nothing is drawn (a model that is not there), and the
+// blend factors of a 'blend' scene, which a later pair that GL rejects
+// keeps. Each show is seeked to its time in a fresh context, as a shot is,
+// then composed frame by frame from its start to the same time.
+TEST_F(SeekTest, ASeekedFrameIsTheFrameComposedAfterEveryFrameBeforeIt) {
+    const struct {
+        const char* what;
+        const char* statements;
+        int32_t at;
+    } shows[] = {
+        {"a coloured model that is not there, then an image",
+         "0 track 1 type 0 object nothere.3ds color 1 0 0 duration 100\n"
+         "500 track 1 type 1 object checker.jpg center duration 1000\n",
+         1000},
+        {"blend factors, then factors GL rejects",
+         "0 track 3 type 1 object sky.jpg center duration 3000\n"
+         "0 track 2 type 0 object cube.3ds translate 0 0 -8 blend blendFunc GL_ONE GL_ONE duration 500\n"
+         "1000 track 1 type 0 object torus.3ds translate 0 0 -8 blend blendFunc 5 5 duration 1000\n",
+         1500},
+    };
+    for (const auto& c : shows) {
+        SCOPED_TRACE(c.what);
+        clearTextureTable();
+        clearModelTable();
+        ASSERT_TRUE(context.create(kWidth, kHeight));
+        ShowDir show;
+        copyDemoData(show, false);
+        show.writeScript(std::string("@sync\n") + c.statements + "3.0 end\n@end\n");
+        load(show.path());
+
+        ASSERT_EQ(playhead.seek(c.at), CPlayhead::Stop::Reached);
+        const int64_t k = playhead.frame();
+        ASSERT_TRUE(playhead.compose());
+        const std::vector<uint8_t> seeked = picture();
+
+        ASSERT_EQ(playhead.seekFrame(0), CPlayhead::Stop::Reached);
+        while (playhead.frame() <= k) ASSERT_TRUE(playhead.compose());
+        const std::vector<uint8_t> replayed = picture();
+        EXPECT_EQ(differingPixels(seeked, replayed), 0) << "at " << c.at << " ms";
+        EXPECT_GT(differingPixels(replayed, std::vector<uint8_t>(replayed.size(), 0)), 0) << "nothing drawn";
+        cwd.reset();  // before the show's directory goes
+    }
+}

@@ -64,6 +64,22 @@ TEST(Words, FloatsReadTheLongestNumber) {
     EXPECT_EQ(f, 42);
 }
 
+// The nearest float to the digits, not the float nearest the double
+// nearest them: 16777217 lies halfway between two floats, and the digits
+// after it decide.
+TEST(Words, FloatsAreRoundedOnceFromTheirDigits) {
+    float f = 0;
+    EXPECT_TRUE(readFloat("16777217.000000001", f));
+    EXPECT_EQ(f, 16777218.0f);
+    EXPECT_TRUE(readFloat("-16777217.000000001", f));
+    EXPECT_EQ(f, -16777218.0f);
+    EXPECT_TRUE(readFloat("16777217", f));
+    EXPECT_EQ(f, 16777216.0f);  // a tie goes to the even one
+    double d = 0;
+    EXPECT_TRUE(readDouble("16777217.000000001", d));
+    EXPECT_EQ(d, 16777217.0);
+}
+
 TEST(Words, FloatsOutOfRange) {
     float f = 0;
     EXPECT_TRUE(readFloat("1e999", f));

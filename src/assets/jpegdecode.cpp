@@ -83,7 +83,9 @@ static bool fail(JpegJob& job, const char* message) {
     return false;
 }
 
-static bool allocate(JpegJob& job, tImageJPG& image, JpegPixels pixels) {
+// Never inlined into decodeGuarded: WebAssembly's exceptions cannot be
+// caught in a function that also calls setjmp.
+[[gnu::noinline]] static bool allocate(JpegJob& job, tImageJPG& image, JpegPixels pixels) {
     const jpeg_decompress_struct& cinfo = job.cinfo;
     image.sizeX = static_cast<int32_t>(cinfo.output_width);
     image.sizeY = static_cast<int32_t>(cinfo.output_height);

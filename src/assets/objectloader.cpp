@@ -5,7 +5,9 @@
 // chunk whose data is read or skipped that cannot move the walk forward, or
 // that claims more bytes than the file has, ends the walk, so the loader ends
 // on any input. A container's length is never used to move on, so a wrong
-// one (a file cut short, an exporter that leaves it 0) loses nothing.
+// one (a file cut short, an exporter that leaves it 0) loses nothing; nor is
+// the length of a chunk whose data is read: the walk goes on right after
+// that data, where its sub-chunks or the next chunk start.
 //
 // Each mesh's faces index its own vertices: they are moved past the vertices
 // of the meshes before it, so every mesh of a file draws whole.
@@ -128,11 +130,21 @@ void reserveMore(std::vector<T>& v, size_t more) {
     if (wanted > v.capacity()) v.reserve(std::max(wanted, 2 * v.capacity()));
 }
 
-void readVertices(const Bytes& in, const Chunk& c, object_type& obj, Load3DSReport& report) {
+// Where the walk goes on after a list of elements: right after them, as
+// for a face list, not at the end its chunk's length gives (which an
+// exporter may have made cover the chunks that follow). A cut list fills
+// its chunk.
+size_t after(const Elements& e, const Chunk& c, size_t elementSize) {
+    return e.cut ? c.end : e.first + e.count * elementSize;
+}
+
+// Returns where the next header starts.
+size_t readVertices(const Bytes& in, const Chunk& c, object_type& obj, Load3DSReport& report) {
     const Elements e = elementsOf(in, c, 12, report);
     reserveMore(obj.vertices, e.count);
     for (size_t i = 0, pos = e.first; i < e.count; i++, pos += 12)
         obj.vertices.push_back({readFloat(in, pos), readFloat(in, pos + 4), readFloat(in, pos + 8)});
+    return after(e, c, 12);
 }
 
 int32_t meshIndex(const Bytes& in, size_t pos, const Meshes& meshes) {
@@ -145,14 +157,13 @@ size_t readFaces(const Bytes& in, const Chunk& c, object_type& obj, const Meshes
     obj.polygonCount = int32_t(e.count);
     reserveMore(obj.polygons, e.count);
     // Indices are unsigned 16-bit: widen, never sign-extend. The flag word is dropped.
-    size_t pos = e.first;
-    for (size_t i = 0; i < e.count; i++, pos += 8)
+    for (size_t i = 0, pos = e.first; i < e.count; i++, pos += 8)
         obj.polygons.push_back({meshIndex(in, pos, meshes), meshIndex(in, pos + 2, meshes), meshIndex(in, pos + 4, meshes)});
-    // A cut list fills its chunk: there are no sub-chunks to go on with.
-    return e.cut ? c.end : pos;
+    return after(e, c, 8);
 }
 
-void readMapcoords(const Bytes& in, const Chunk& c, object_type& obj, const Meshes& meshes, Load3DSReport& report) {
+// Returns where the next header starts.
+size_t readMapcoords(const Bytes& in, const Chunk& c, object_type& obj, const Meshes& meshes, Load3DSReport& report) {
     obj.hasMapcoords = true;
     // A later mesh's coordinates start at its first vertex: the meshes before
     // it that had fewer (or none) get (0, 0) for the rest.
@@ -161,6 +172,7 @@ void readMapcoords(const Bytes& in, const Chunk& c, object_type& obj, const Mesh
     reserveMore(obj.mapcoords, e.count);
     for (size_t i = 0, pos = e.first; i < e.count; i++, pos += 8)
         obj.mapcoords.push_back({readFloat(in, pos), readFloat(in, pos + 4)});
+    return after(e, c, 8);
 }
 
 // Copies a NUL-terminated name of at most 19 characters into field and
@@ -207,16 +219,13 @@ size_t readChunk(const Bytes& in, const Chunk& c, object_type& obj, Meshes& mesh
     case kObject:
         return readName(in, c, obj.objectName, report);
     case kVertices:
-        readVertices(in, c, obj, report);
-        return c.end;
+        return readVertices(in, c, obj, report);
     case kFaces:
         return readFaces(in, c, obj, meshes, report);
     case kMapcoords:
-        readMapcoords(in, c, obj, meshes, report);
-        return c.end;
+        return readMapcoords(in, c, obj, meshes, report);
     case kMapName:
-        readName(in, c, obj.textureName, report);
-        return c.end;
+        return readName(in, c, obj.textureName, report);
     default:
         if (isContainer(c.id)) return c.start;  // their sub-chunks follow the header
         return c.end;  // not ours: skipped whole, sub-chunks and all

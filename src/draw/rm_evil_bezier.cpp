@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "draw/attrib.h"
 #include "draw/bezier.h"
 
 // The parser copies every "scene 1" statement here; the compositor draws it
@@ -81,6 +82,6 @@ void CBezier::Bezier() {
 
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
-    glPopAttrib();
+    popAttribWithCurrent();
     glPopMatrix();
 }

@@ -1,8 +1,11 @@
 #include "script/words.h"
 
-#include <charconv>
-#include <cstdlib>
+#include <locale.h>  // Required for: newlocale, the C locale to read numbers in
+#include <stdlib.h>  // Required for: strtof_l, strtod_l
+
 #include <limits>
+#include <string>
+#include <type_traits>
 
 bool nextWord(const std::string& text, size_t pos, size_t& begin, size_t& end) {
     while (pos < text.size() && isBlank(text[pos])) pos++;
@@ -52,26 +55,40 @@ static size_t numberLength(const char* s, size_t n) {
     return i;
 }
 
-bool readDouble(const std::string& word, double& value) {
+// The C locale, whatever locale the program runs in: its decimal separator
+// is the point. Made once; null only when the C library cannot make it.
+static locale_t cLocale() {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    return c;
+}
+
+// The number at the start of text that numberLength measured, rounded once
+// from its decimal digits to T (float or double); out of range it is
+// infinity or zero. (Not std::from_chars: the web build's library has no
+// floating-point one.)
+template <typename T> static T convert(const char* text, size_t length) {
+    const std::string number(text, length);  // the digits alone, ended by a NUL
+    const locale_t c = cLocale();
+    if constexpr (std::is_same<T, float>::value)
+        return c ? strtof_l(number.c_str(), nullptr, c) : strtof(number.c_str(), nullptr);
+    else
+        return c ? strtod_l(number.c_str(), nullptr, c) : strtod(number.c_str(), nullptr);
+}
+
+// A sign, then the longest number: false when the word does not begin with one.
+template <typename T> static bool readNumber(const std::string& word, T& value) {
     size_t start = 0;
     bool negative = false;
     if (!word.empty() && (word[0] == '+' || word[0] == '-')) negative = word[start++] == '-';
     const size_t length = numberLength(word.data() + start, word.size() - start);
     if (length == 0) return false;
-    double result = 0;
-    const char* first = word.data() + start;
-    auto [ptr, ec] = std::from_chars(first, first + length, result);
-    if (ec == std::errc::result_out_of_range)
-        result = std::strtod(std::string(first, length).c_str(), nullptr);  // infinity or zero
-    else if (ec != std::errc() || ptr != first + length)
-        return false;
+    const T result = convert<T>(word.data() + start, length);
     value = negative ? -result : result;
     return true;
 }
 
-bool readFloat(const std::string& word, float& value) {
-    double d;
-    if (!readDouble(word, d)) return false;
-    value = static_cast<float>(d);
-    return true;
-}
+bool readDouble(const std::string& word, double& value) { return readNumber(word, value); }
+
+// Straight from the text to float: through a double, a value near a tie
+// between two floats would be rounded twice.
+bool readFloat(const std::string& word, float& value) { return readNumber(word, value); }

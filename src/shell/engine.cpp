@@ -8,19 +8,9 @@
 
 CMain engine;
 
-// One a thread: a tool that checks a script on a thread of its own catches
-// that script's "end" there, while the show it plays goes on beside it.
-static thread_local QuitHandler quitHandler = nullptr;
-
-QuitHandler setQuitHandler(QuitHandler handler) {
-    const QuitHandler previous = quitHandler;
-    quitHandler = handler;
-    return previous;
-}
-
 void CMain::quit() {
-    if (quitHandler) {
-        quitHandler();
+    if (const QuitHandler handler = currentQuitHandler()) {
+        handler();
         std::abort();  // a handler that returns has broken its contract
     }
     sound.exit();

@@ -21,3 +21,5 @@ extern CMain engine;
 // the handler it replaces.
 using QuitHandler = void (*)();
 QuitHandler setQuitHandler(QuitHandler handler);
+// The handler set now on this thread, or null.
+QuitHandler currentQuitHandler();

@@ -40,10 +40,14 @@ static EGLDisplay openDisplay() {
 }
 
 static bool chooseConfig(EGLDisplay display, EGLConfig& config) {
+    // The depth of the player's and the preview's windows (Mesa's GLX visuals
+    // have 24 bits), so that a capture draws what they show: with 16 bits,
+    // lines and faces close in depth come out in another order. EGL gives
+    // the smallest depth that is at least the one asked for.
     const EGLint configAttribs[] = {
         EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
         EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
-        EGL_DEPTH_SIZE, 16, EGL_NONE};
+        EGL_DEPTH_SIZE, 24, EGL_NONE};
     EGLint count = 0;
     return eglChooseConfig(display, configAttribs, &config, 1, &count) && count >= 1;
 }

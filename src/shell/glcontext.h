@@ -11,7 +11,7 @@ public:
     OffscreenContext(const OffscreenContext&) = delete;
     OffscreenContext& operator=(const OffscreenContext&) = delete;
 
-    // Creates a width x height RGBA context with a depth buffer and makes it
+    // Creates a width x height RGBA context with a 24-bit depth buffer and makes it
     // current. Returns false and fills error when that is not possible,
     // a size beyond the configuration's largest pbuffer included.
     bool create(int width, int height, std::string* error = nullptr);

@@ -1,6 +1,7 @@
 #include "shell/init.h"
 
 #include <GL/gl.h>
+#include <SDL/SDL.h>  // Required for: the video flags
 
 #include "draw/camera.h"
 #include "script/script.h"
@@ -16,7 +17,7 @@ const char* const kDataPrefix = "data/";
 const char* const kScriptPath = "data/script.txt";
 
 void CInit::defaults() {
-    videoFlags = 0x80000007;  // SDL_FULLSCREEN | SDL_ASYNCBLIT | SDL_OPENGL | SDL_HWSURFACE
+    videoFlags = SDL_FULLSCREEN | SDL_ASYNCBLIT | SDL_OPENGL | SDL_HWSURFACE;
     windowed = false;
     soundOn = true;
     anaglyphic = false;

@@ -28,6 +28,13 @@ public:
 // Filled by init() before anything else reads it; changed only by the script's options.
 extern CInit einit;
 
+// Before SDL starts (window() calls it): full screen shows the frame pixel
+// for pixel in the middle of the screen. sdl12-compat would scale a GL
+// frame to the whole screen, which needs a viewport the show never sets:
+// on a display without a window manager only the frame's lower-left
+// quarter showed, at twice the size. A user who sets the scaling keeps it.
+void unscaledFullScreen();  // src/shell/window.cpp
+
 // Where the show lives, relative to the working directory.
 extern const char* const kDataDir;     // "data"
 extern const char* const kDataPrefix;  // "data/": five characters, dropped to get an asset's name

@@ -39,8 +39,11 @@ static void requireDisplayReached() {
                                : std::string("cannot reach the Wayland display"));
 }
 
+void unscaledFullScreen() { setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0); }
+
 void CInit::window() {
     requireDisplaySet();
+    unscaledFullScreen();
     SDL_Init(SDL_INIT_VIDEO);
     requireDisplayReached();
     if (windowed)

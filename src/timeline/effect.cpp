@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "assets/imageloader.h"  // Required for: bindTexture
+#include "draw/attrib.h"
 #include "draw/camera.h"
 #include "draw/rm_evil_bezier.h"
 #include "draw/show3ds.h"
@@ -57,7 +58,7 @@ static void modelPass(CScene& s) {
     s.objUpdate();
     Show3DS(s.objectCur, s.maskCur);
     glPopMatrix();
-    glPopAttrib();
+    popAttribWithCurrent();
 }
 
 struct Rect {
@@ -129,6 +130,9 @@ static void imagePass(CScene& s) {
     else if (s.opacityOn)
         glColor4f(1.0f, 1.0f, 1.0f, s.opacityCur);
 
+    // Sphere mapping reflects the normal: a flat picture faces the viewer,
+    // whatever normal the last model left.
+    glNormal3f(0.0f, 0.0f, 1.0f);
     const Rect r = imageRect(s);
     if (s.maskOn) {
         bindTexture(s.maskCur);
@@ -140,7 +144,7 @@ static void imagePass(CScene& s) {
 
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
-    glPopAttrib();
+    popAttribWithCurrent();
     frameProjection();
 }
 
@@ -197,6 +201,12 @@ void CEffect::DrawGLScene() {
 }
 
 void CEffect::advance() { advanceFrame(timer.elapsed, nullptr); }
+
+// Follows stateOn(): the one place that sets blend factors outside a save.
+void CEffect::sendBlendFactors() {
+    for (CScene& s : script.scenes)
+        if (s.blend && s.isRunning()) glBlendFunc(static_cast<GLenum>(s.blendSrc), static_cast<GLenum>(s.blendDst));
+}
 
 // Follows draw(): only the passes of ordinary scenes bind textures.
 std::optional<int> CEffect::lastTextureBound() {

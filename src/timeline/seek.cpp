@@ -72,9 +72,10 @@ void CPlayhead::rewind() {
     frame_ = 0;
     lastTime_ = -1;
     ended_ = false;
-    // The texture loads leave 0 bound.
+    // The texture loads leave 0 bound, and nothing has set blend factors.
     bound_ = 0;
     bindTexture(0);
+    glBlendFunc(GL_ONE, GL_ZERO);
 }
 
 // The texture frame k binds last, if any, with the scene list as it is.
@@ -90,8 +91,11 @@ std::optional<int> CPlayhead::bindsAt(int64_t k) {
 // by halving.
 void CPlayhead::passQuietFrames(int64_t first, int64_t last) {
     lastTime_ = int32_t(frameTime(last, fps_));
-    if (const std::optional<int> b = bindsAt(last)) {
-        bound_ = *b;
+    const std::optional<int> atLast = bindsAt(last);
+    // The same scenes set the same blend factors on every one of these frames.
+    effect.sendBlendFactors();
+    if (atLast) {
+        bound_ = *atLast;
         return;
     }
     std::optional<int> b = bindsAt(first);
@@ -116,6 +120,7 @@ bool CPlayhead::step() {
         return false;
     }
     if (const std::optional<int> b = effect.lastTextureBound()) bound_ = *b;
+    effect.sendBlendFactors();
     frame_++;
     return true;
 }

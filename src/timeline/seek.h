@@ -24,9 +24,9 @@ int64_t firstFrameAt(int64_t t, int fps);
 // between (statement intake, sync marks, erasing) and skips the frames
 // where none of it happens; it draws nothing. A seek backward starts the
 // held version again at frame 0 and goes forward from there; the textures
-// and models stay loaded. Every seek leaves GL's 2D texture binding as the
-// frames it passed would have left it, so the show's GL context must be
-// current.
+// and models stay loaded. Every seek leaves GL's 2D texture binding and
+// blend factors as the frames it passed would have left them, so the show's
+// GL context must be current.
 //
 // A statement holding "end" stops a seek or a compose at the frame that
 // parses it: the engine is then as composing that frame left it (the part
@@ -52,7 +52,8 @@ public:
     // frame numbers.
     void start(const std::string& path, int fps = 60);
     // Back to frame 0 of the version held: nothing parsed, the tube's record
-    // empty, the camera reset, texture 0 bound, as after the start-up.
+    // empty, the camera reset, texture 0 bound and GL's first blend factors,
+    // as after the start-up.
     void rewind();
 
     // To frame k: forwards from here, or from frame 0 when k is behind.

@@ -36,6 +36,7 @@ const int kStepTempo = 120;  // 8 rows of 6 ticks last a second exactly
 const int kRowsPerSecond = 8;
 // Semitones above the first note, one per second of the step modules.
 const int kSteps[kStepSeconds] = {0, 4, 7, 12, 16};
+const int kKeyOff = 97;  // an XM note that ends the one playing
 
 // A note at the start of each second, the rest of its rows empty.
 std::vector<int> stepRows(int first) {
@@ -69,7 +70,9 @@ std::string xmWith(const std::vector<int>& notes, int tempo) {
     // Pattern 0: the notes on channel 0, nothing on channel 1.
     Bytes cells;
     for (size_t row = 0; row < notes.size(); row++) {
-        if (notes[row]) {
+        if (notes[row] == kKeyOff) {
+            cells.u8(0x81), cells.u8(kKeyOff);  // packed: the note alone
+        } else if (notes[row]) {
             cells.u8(notes[row]), cells.u8(1), cells.u8(0), cells.u8(0), cells.u8(0);
         } else {
             cells.u8(0x80);  // packed: an empty cell
@@ -187,6 +190,12 @@ std::string xmModule() { return xmWith({49, 0, 53, 0, 56, 0, 61, 0}, kTempo); } 
 std::string itModule() { return itWith({60, 0, 64, 0, 67, 0, 72, 0}, kTempo); }  // C-5 E-5 G-5 C-6
 std::string xmSteps() { return xmWith(stepRows(49), kStepTempo); }
 std::string itSteps() { return itWith(stepRows(60), kStepTempo); }
+
+std::string xmPulses(int bpm, int emptyRows, int beats) {
+    std::vector<int> rows(size_t(emptyRows), 0);
+    for (int b = 0; b < beats; b++) rows.insert(rows.end(), {61, kKeyOff, 0, 0});  // C-5, cut a row later
+    return xmWith(rows, bpm);
+}
 
 // XM's C-4 and IT's C-5 play the sample at 8363 Hz, which is kPeriod samples long.
 double stepFrequency(int second) { return 8363.0 / kPeriod * std::pow(2.0, kSteps[second] / 12.0); }

@@ -15,3 +15,8 @@ const int kStepSeconds = 5;
 std::string xmSteps();
 std::string itSteps();
 double stepFrequency(int second);
+
+// A module of a square-wave pulse on each of beats beats at bpm beats a
+// minute (32 to 255), each cut a row (a quarter beat) later, the first after
+// emptyRows rows of silence; at most 256 rows in all.
+std::string xmPulses(int bpm, int emptyRows, int beats);

@@ -45,6 +45,7 @@ Player::~Player() {
         waitpid(pid_, nullptr, 0);
     }
     if (!errPath_.empty()) std::remove(errPath_.c_str());
+    if (!outPath_.empty()) std::remove(outPath_.c_str());
 }
 
 bool Player::start(const std::string& dir, const std::vector<std::string>& args,
@@ -53,10 +54,18 @@ bool Player::start(const std::string& dir, const std::vector<std::string>& args,
     const int errFd = mkstemp(errTemplate);
     if (errFd < 0) return false;
     errPath_ = errTemplate;
+    char outTemplate[] = "/tmp/korvane-stdout-XXXXXX";
+    const int outFd = mkstemp(outTemplate);
+    if (outFd < 0) {
+        close(errFd);
+        return false;
+    }
+    outPath_ = outTemplate;
     pid_ = fork();
     if (pid_ < 0) return false;
     if (pid_ == 0) {
         dup2(errFd, 2);
+        dup2(outFd, 1);
         if (chdir(dir.c_str()) != 0) _exit(127);
         limitAddressSpace(memoryMb_);
         for (const std::string& e : env) {
@@ -71,6 +80,7 @@ bool Player::start(const std::string& dir, const std::vector<std::string>& args,
         _exit(127);
     }
     close(errFd);
+    close(outFd);
     return true;
 }
 
@@ -161,6 +171,8 @@ unsigned long Player::window(double timeoutSeconds) {
 }
 
 std::string Player::errorOutput() const { return readFile(errPath_); }
+
+std::string Player::output() const { return readFile(outPath_); }
 
 // Press, then release.
 bool sendKey(unsigned long window, const std::string& keys) {
@@ -255,4 +267,49 @@ bool sendClick(unsigned long window, int x, int y) {
     const std::string target = " --window " + std::to_string(window) + " ";
     return runCommand("xdotool mousemove" + target + std::to_string(x) + " " + std::to_string(y) +
                       " click 1 2>/dev/null") == 0;
+}
+
+bool sendDrag(unsigned long window, int x0, int y0, int x1, int y1) {
+    const std::string target = " --window " + std::to_string(window) + " ";
+    std::string command = "xdotool mousemove" + target + std::to_string(x0) + " " + std::to_string(y0) + " mousedown 1";
+    for (int step = 1; step <= 4; step++)
+        command += " sleep 0.05 mousemove" + target + std::to_string(x0 + (x1 - x0) * step / 4) + " " +
+                   std::to_string(y0 + (y1 - y0) * step / 4);
+    return runCommand(command + " sleep 0.05 mouseup 1 2>/dev/null") == 0;
+}
+
+std::string clipboardText(double timeoutSeconds) {
+    Display* display = openDisplay();
+    if (!display) return "";
+    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+    const Atom property = XInternAtom(display, "KORVANE_TEST_PASTE", False);
+    XConvertSelection(display, XInternAtom(display, "CLIPBOARD", False), XInternAtom(display, "UTF8_STRING", False),
+                      property, window, CurrentTime);
+    XFlush(display);
+    std::string text;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    bool answered = false;
+    while (!answered && std::chrono::steady_clock::now() < deadline) {
+        if (!XPending(display)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            continue;
+        }
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type != SelectionNotify) continue;
+        answered = true;
+        if (event.xselection.property == None) break;
+        Atom type;
+        int format;
+        unsigned long items, after;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display, window, property, 0, 1 << 16, True, AnyPropertyType, &type, &format, &items,
+                               &after, &data) == Success && data) {
+            if (format == 8) text.assign(reinterpret_cast<const char*>(data), items);
+            XFree(data);
+        }
+    }
+    XDestroyWindow(display, window);
+    XCloseDisplay(display);
+    return text;
 }

@@ -28,8 +28,8 @@ public:
     explicit Player(std::string binary = KORVANE_BINARY) : binary_(std::move(binary)) {}
     ~Player();
     // Starts the player in directory dir with the given arguments and extra
-    // environment ("NAME=value", or "NAME" to unset it); its standard error
-    // goes to a file.
+    // environment ("NAME=value", or "NAME" to unset it); its standard output
+    // and standard error go to files.
     bool start(const std::string& dir, const std::vector<std::string>& args = {},
                const std::vector<std::string>& env = {});
     // Gives the programs started after this at most megabytes of address
@@ -42,6 +42,7 @@ public:
     // The player's window, found by its process id; 0 when none appeared in time.
     unsigned long window(double timeoutSeconds = 10);
     std::string errorOutput() const;
+    std::string output() const;  // what it printed on standard output so far
     pid_t pid() const { return pid_; }
 
 private:
@@ -49,7 +50,7 @@ private:
     pid_t pid_ = -1;
     int status_ = -1;  // wait status once reaped
     long memoryMb_ = 0;
-    std::string errPath_;
+    std::string errPath_, outPath_;
 };
 
 // What the window manager would do or what a user would type.
@@ -63,3 +64,9 @@ std::string waitForName(unsigned long window, const std::function<bool(const std
                         double timeoutSeconds);
 // A left click at (x, y) of the window, from its top left.
 bool sendClick(unsigned long window, int x, int y);
+// The left button pressed at (x0, y0), the pointer moved to (x1, y1) in a
+// few steps, and the button released there.
+bool sendDrag(unsigned long window, int x0, int y0, int x1, int y1);
+// What a paste would give: the text on the display's clipboard, asked for as
+// UTF-8; empty when no program offers any within the timeout.
+std::string clipboardText(double timeoutSeconds = 5);

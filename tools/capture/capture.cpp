@@ -50,6 +50,14 @@ static int64_t firstComposed(const CapturePlan& plan) {
     return k;
 }
 
+// Where "end" stopped the show, at frame endFrame: the time of its
+// statement (the group the parser stopped in), and the frame before.
+static void noteEnd(int64_t endFrame, const CapturePlan& plan, CaptureResult& result) {
+    const size_t statement = size_t(script.nextStatement);
+    if (statement < script.startTimes.size()) result.endTime = script.startTimes[statement];
+    result.lastFrame = endFrame > 0 ? int32_t(frameTime(endFrame - 1, plan.fps)) : -1;
+}
+
 // Takes the show to the first frame the capture draws without drawing the
 // ones before; false when the show stopped on the way.
 static bool fastForward(const CapturePlan& plan, CaptureResult& result) {
@@ -62,6 +70,7 @@ static bool fastForward(const CapturePlan& plan, CaptureResult& result) {
     case CPlayhead::Stop::Ended:
         result.stop = plan.shot ? Stop::ShotMissed : Stop::End;
         result.lastTime = playhead.time();
+        noteEnd(playhead.frame(), plan, result);
         return false;
     case CPlayhead::Stop::Exhausted:
         result.stop = Stop::Exhausted;
@@ -125,6 +134,19 @@ static void writeFrame(FrameWriter& writer, const CapturePlan& plan, CaptureResu
     writer.submit(frame);
 }
 
+// The frame that parses "end" is never drawn: a shot at the end's own time
+// is the frame before it, the last one the show draws, as the player and
+// the preview's End key show it. False when the show has no frame.
+static bool shootLastFrame(const CapturePlan& plan, FrameWriter& writer, CaptureResult& result) {
+    if (result.lastFrame < 0 || result.endTime != *plan.shot) return false;
+    if (playhead.seekFrame(firstFrameAt(result.lastFrame, plan.fps)) != CPlayhead::Stop::Reached ||
+        !composeAt(result.lastFrame, result))
+        return false;
+    writeFrame(writer, plan, result);
+    result.shotAtEnd = true;
+    return true;
+}
+
 CaptureResult runCapture(const CapturePlan& plan, FrameWriter& writer, Progress& progress) {
     setQuitHandler(onQuit);
     CaptureResult result;
@@ -143,6 +165,8 @@ CaptureResult runCapture(const CapturePlan& plan, FrameWriter& writer, Progress&
         if (!composeAt(int32_t(t), result)) {
             result.stop = plan.shot ? Stop::ShotMissed : Stop::End;
             result.lastTime = int32_t(t);
+            noteEnd(k, plan, result);
+            if (last && shootLastFrame(plan, writer, result)) result.stop = Stop::To;
             break;
         }
         if (last || (!plan.shot && t >= plan.from)) writeFrame(writer, plan, result);

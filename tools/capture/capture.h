@@ -16,7 +16,8 @@ struct CapturePlan {
     int fps = 60;
     int32_t from = 0;              // frames before this are fast-forwarded, not drawn
     std::optional<int32_t> to;     // frames at or after this are not composed
-    std::optional<int32_t> shot;   // compose up to this time and write only it
+    std::optional<int32_t> shot;   // compose up to this time and write only it; at the time of
+                                   // the show's "end", the last frame before it
     int width = 0, height = 0;
     bool requireEnd = false;       // nothing but "end" stops the capture
 };
@@ -35,6 +36,9 @@ struct CaptureResult {
     int64_t skipped = 0;         // frames before the first composed one, fast-forwarded
     int64_t written = 0;
     int32_t lastTime = 0;        // show time of the last frame composed, or of the one "end" stopped
+    int32_t endTime = -1;        // when "end" stopped the capture: the time of its statement
+    int32_t lastFrame = -1;      // and the time of the frame before the one it stopped, -1 when none
+    bool shotAtEnd = false;      // the shot asked for the end's time and holds that last frame
     double seekSeconds = 0;      // the fast-forward over the skipped frames
     double composeSeconds = 0;   // effect.compose and glFinish
     double readSeconds = 0;      // glReadPixels

@@ -102,9 +102,14 @@ static std::string stopMessage(const CaptureResult& r, const CaptureOptions& opt
     case Stop::Exhausted:
         return "the timeline ran out at " + std::to_string(r.lastTime) +
                " ms without reaching \"end\"; give --to to say where the capture stops";
-    case Stop::ShotMissed:
-        return "the show ends at " + std::to_string(r.lastTime) + " ms, before the shot at " +
-               std::to_string(*options.shot) + " ms";
+    case Stop::ShotMissed: {
+        const int32_t end = r.endTime >= 0 ? r.endTime : r.lastTime;
+        return "the show ends at " + std::to_string(end) + " ms, before the shot at " + std::to_string(*options.shot) +
+               " ms" +
+               (r.lastFrame >= 0 ? "; its last frame is at " + std::to_string(r.lastFrame) + " ms (--shot " +
+                                       std::to_string(end) + " writes it)"
+                                 : "; it has no frame");
+    }
     default: return "";
     }
 }
@@ -151,7 +156,11 @@ static int capture(const CaptureOptions& options) {
 
     const int threads = writerThreads(options);
     FrameWriter writer(*sink, threads, (sink->ordered() ? 1 : threads) + kExtraBuffers);
-    Progress progress(plannedFrames(plan, show.endTime), ::isatty(2));
+    // --stats ends with its own report of what was written.
+    const Progress::Mode mode = ::isatty(2)     ? Progress::Mode::Bar
+                                : options.stats ? Progress::Mode::Quiet
+                                                : Progress::Mode::Lines;
+    Progress progress(plannedFrames(plan, show.endTime), mode);
     const auto start = std::chrono::steady_clock::now();
     const CaptureResult result = runCapture(plan, writer, progress);
     progress.finish();
@@ -166,6 +175,9 @@ static int capture(const CaptureOptions& options) {
         if (!sink->finish(finishError)) message = finishError;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (message.empty() && result.shotAtEnd)
+        std::fprintf(stderr, "korvane-capture: the show ends at %d ms: the shot is its last frame, at %d ms\n",
+                     int(result.endTime), int(result.lastFrame));
     if (options.stats) printStats(result, writer, *sink, seconds, threads);
     if (!message.empty()) return failWith(message);
     return 0;

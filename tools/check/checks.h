@@ -12,10 +12,13 @@
 #include "source_map.h"
 #include "timeline.h"
 
+class BeatGrid;
+
 struct CheckInput {
     const LoadedShow& show;
     const SourceMap& source;
     const DataIndex& data;
+    const BeatGrid* beats = nullptr;  // the music's beats, when known
 };
 
 // The option part: "@sync", runaway definitions, option words, sync lines
@@ -40,6 +43,8 @@ const JoinedLine* droppedEnd(const LoadedShow& show);
 void checkIndentedComments(const CheckInput& in, Findings& findings);
 // Objects of the other kind than their scene's type.
 void checkSceneKinds(const CheckInput& in, Findings& findings);
+// Start times and sync lengths a little off the beats, when beats are known.
+void checkBeats(const CheckInput& in, Findings& findings);
 // Times: order, spans, the end, sync list numbers.
 void checkTiming(const CheckInput& in, Findings& findings);
 // The models the scenes draw, by name: the line of the first scene that
@@ -55,6 +60,9 @@ void checkAssets(const DataIndex& data, const ModelUses& models, Findings& findi
 extern const char* const kPassedOver;
 // korvane-check --models: one line per model of data/ (model_list.cpp).
 void listModels(const DataIndex& data, std::FILE* out);
+// korvane-check --beats: the tempo, the first beat and every beat of music,
+// one a line, in seconds as the script writes them (beat_list.cpp).
+void listBeats(const BeatGrid& beats, const std::string& music, std::FILE* out);
 // One model (model_checks.cpp), and what its load reported.
 void checkModel(const DataIndex& data, const ModelUses& models, const DataFile& f, Findings& findings);
 void checkModelReport(const std::string& name, const Load3DSReport& report, Findings& findings);
@@ -72,8 +80,8 @@ void checkMusicCount(const DataIndex& data, Findings& findings);
 bool checkUnplayedMusic(const DataFile& f, Findings& findings);
 
 // Every check of a loaded show, those of the files of data/ when assets is
-// set, reading data/ of the working directory.
-Findings checkShow(const LoadedShow& show, bool assets);
+// set, reading data/ of the working directory; against beats when given.
+Findings checkShow(const LoadedShow& show, bool assets, const BeatGrid* beats = nullptr);
 // Every check of the script, against the data given.
 void checkScript(const CheckInput& in, Findings& findings);
 
@@ -82,6 +90,9 @@ struct Word;
 // The physical line a word of a statement was written on: a continued
 // part, or the line that used the definition holding it.
 Location wordLocation(const CheckInput& in, const Statement& s, const StatementShape& shape, const Word& w);
+
+// The line the index-th word of an option line ("Default", "Sync") was written on.
+int optionWordLine(const CheckInput& in, int line, const std::vector<std::string>& words, size_t index);
 
 // Milliseconds as seconds for messages: 2500 gives "2.5 s".
 std::string seconds(int64_t ms);

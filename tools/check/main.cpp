@@ -1,7 +1,8 @@
-// korvane-check [DIR] [--timeline FILE.svg] [--models]: tells a show's author what is
-// wrong with the show in DIR (default: the working directory), reading its
-// script and data with the player's own code. Exit status 0 without errors,
-// 1 with errors, 2 when the script cannot be read.
+// korvane-check [DIR] [--timeline FILE.svg] [--models] [--beats | --bpm N]: tells
+// a show's author what is wrong with the show in DIR (default: the working
+// directory), reading its script and data with the player's own code. Exit
+// status 0 without errors, 1 with errors, 2 when the script (or with --beats
+// the music) cannot be read.
 #include <unistd.h>  // Required for: chdir, getcwd
 
 #include <cerrno>
@@ -10,50 +11,96 @@
 #include <cstring>
 #include <string>
 
+#include "arguments.h"
+#include "assets/dir.h"
+#include "beat_finder.h"
 #include "checks.h"
+#include "music_decode.h"
 #include "printable.h"
 #include "shell/init.h"
 #include "timeline.h"
 
 namespace {
 
-struct Arguments {
+struct CheckOptions {
     std::string dir = ".";
     std::string timeline;  // SVG file to write, or empty
     bool models = false;   // list the models instead of checking
+    bool beats = false;    // find the music's beats, list them and check against them
+    double bpm = 0;        // or check against this tempo
+    int32_t beatOffset = 0;
 };
 
 void usage(std::FILE* out) {
-    std::fprintf(out, "usage: korvane-check [DIR] [--timeline FILE.svg] [--models]\n"
+    std::fprintf(out, "usage: korvane-check [DIR] [--timeline FILE.svg] [--models] [--beats | --bpm N [--beat-offset T]]\n"
                       "Checks the show in DIR (default: the current directory): DIR/data/script.txt\n"
                       "and the files of DIR/data. Prints one line per finding, as\n"
                       "data/script.txt:LINE: error|warning|note: ... (paths from DIR); exits with 0\n"
-                      "when there is no error, 1 when there are errors, 2 when the script cannot be read.\n"
+                      "when there is no error, 1 when there are errors, 2 when the script cannot be read\n"
+                      "(or, with --beats, the music).\n"
                       "--timeline FILE.svg also draws the show's timeline into FILE.svg.\n"
                       "--models lists the models of DIR/data instead, one a line: meshes, vertices,\n"
-                      "triangles, the model's own texture and its bounding box.\n");
+                      "triangles, the model's own texture and its bounding box.\n"
+                      "--beats finds the tempo and the beats of the show's music and prints them first:\n"
+                      "the tempo, the first beat, then every beat, one a line, in seconds as the script\n"
+                      "writes them. The check then adds a note for each start time and sync length a\n"
+                      "little off a beat (\"starts at 24.480 s, 20 ms before the beat at 24.500 s\").\n"
+                      "--bpm N checks against N beats a minute instead, the first beat at T\n"
+                      "(--beat-offset, default 0). Times are milliseconds, or seconds with a point.\n");
 }
 
-bool parseArguments(int argc, char** argv, Arguments& args) {
+// False with error naming what is wrong.
+bool parseArguments(int argc, char** argv, CheckOptions& options, std::string& error) {
+    Arguments words(argc, argv);
     bool haveDir = false;
-    for (int i = 1; i < argc; i++) {
-        const std::string a = argv[i];
-        if (a == "--timeline" && i + 1 < argc) {
-            args.timeline = argv[++i];
-        } else if (a.compare(0, 11, "--timeline=") == 0) {
-            args.timeline = a.substr(11);
-        } else if (a == "--models") {
-            args.models = true;
+    while (!words.done()) {
+        const std::string a = words.take();
+        const bool valued = a == "--timeline" || a == "--bpm" || a == "--beat-offset";
+        if (valued && words.done()) {
+            error = a + " needs a value";
+            return false;
+        }
+        if (a == "--timeline") {
+            options.timeline = words.take();
+        } else if (a == "--bpm" || a == "--beat-offset") {
+            const std::string value = words.take();
+            if (a == "--bpm" ? !parseBpm(value, options.bpm) : !parseShowTime(value, options.beatOffset)) {
+                error = "bad value for " + a + ": '" + printable(value) + "'";
+                return false;
+            }
+        } else if (a == "--models" || a == "--beats") {
+            (a == "--models" ? options.models : options.beats) = true;
         } else if (a == "-h" || a == "--help") {
             usage(stdout);
             std::exit(0);
         } else if (a.empty() || a[0] == '-' || haveDir) {
+            error = a.empty() || a[0] == '-' ? "unknown option '" + printable(a) + "'" : "one show directory only";
             return false;
         } else {
-            args.dir = a;
+            options.dir = a;
             haveDir = true;
         }
     }
+    if (options.beats && options.bpm > 0) error = "--beats finds the tempo that --bpm gives: use one of them";
+    if (options.beatOffset != 0 && options.bpm == 0) error = "--beat-offset goes with --bpm";
+    return error.empty();
+}
+
+// The beats of the show's music, printed; false with a message when there
+// is no music or it does not decode.
+bool findShowBeats(BeatGrid& beats) {
+    const std::string path = showMusicPath();
+    if (path.empty()) {
+        std::fprintf(stderr, "korvane-check: --beats: no music in data/ (mp3, ogg, .xm or .it)\n");
+        return false;
+    }
+    const DecodedMusic music = decodeMusic(path, false);
+    if (music.pcm.empty()) {
+        std::fprintf(stderr, "korvane-check: --beats: %s\n", printable(music.message).c_str());
+        return false;
+    }
+    beats = findBeats(music.pcm.data(), music.pcm.size() / kMusicChannels, kMusicChannels, kMusicRate, false);
+    listBeats(beats, printable(path), stdout);
     return true;
 }
 
@@ -82,8 +129,10 @@ std::string titleFor(const std::string& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    Arguments args;
-    if (!parseArguments(argc, argv, args)) {
+    CheckOptions args;
+    std::string wrong;
+    if (!parseArguments(argc, argv, args, wrong)) {
+        std::fprintf(stderr, "korvane-check: %s\n", wrong.c_str());
         usage(stderr);
         return 2;
     }
@@ -107,7 +156,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvane-check: cannot read %s/%s: %s\n", printable(args.dir).c_str(), kScriptPath, error.c_str());
         return 2;
     }
-    const Findings findings = checkShow(show, true);
+    BeatGrid beats;
+    if (args.bpm > 0) beats = BeatGrid::steady(args.bpm, args.beatOffset);
+    if (args.beats && !findShowBeats(beats)) return 2;
+    const Findings findings = checkShow(show, true, &beats);
     findings.print(stdout);
 
     if (!svg.empty() && !writeFile(svg, timelineSvg(buildTimeline(show), titleFor(args.dir)))) {

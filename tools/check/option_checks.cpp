@@ -19,14 +19,6 @@ bool looksLikeSize(const std::string& word) {
     return x != std::string::npos && x > 0 && wholeInt(word.substr(0, x)) && wholeInt(word.substr(x + 1));
 }
 
-// The line the index-th word of an option line was written on.
-int lineOf(const CheckInput& in, int line, const std::vector<std::string>& words, size_t index) {
-    int occurrence = 0;
-    for (size_t i = 0; i <= index; i++)
-        if (words[i] == words[index]) occurrence++;
-    return in.source.locate(line, words[index], occurrence).line;
-}
-
 void checkDefaults(const CheckInput& in, Findings& findings) {
     const NearWords options(kOptionWords);
     for (const OptionLine& option : in.show.defaults) {
@@ -42,7 +34,7 @@ void checkDefaults(const CheckInput& in, Findings& findings) {
                 const std::string near = options.nearest(word);
                 if (!near.empty()) message += "; did you mean '" + near + "'?";
             }
-            findings.warning(lineOf(in, option.line, option.words, i), message);
+            findings.warning(optionWordLine(in, option.line, option.words, i), message);
         }
         listed.finish();
     }
@@ -63,10 +55,10 @@ void checkSyncValues(const CheckInput& in, Findings& findings) {
             else if (value == INT32_MAX || value == INT32_MIN)
                 message = "a time beyond the range of show time (2147483.647 s); it is cut to that";
             if (message.empty() || !listed.list("sync values read otherwise than written", Severity::Warning)) continue;
-            findings.warning(lineOf(in, sync.line, sync.words, i), message);
+            findings.warning(optionWordLine(in, sync.line, sync.words, i), message);
         }
         if (sync.words.size() % 2 == 1)
-            findings.warning(lineOf(in, sync.line, sync.words, sync.words.size() - 1),
+            findings.warning(optionWordLine(in, sync.line, sync.words, sync.words.size() - 1),
                              "sync value '" + sync.words.back() + "' has no length and is dropped");
         listed.finish();
     }
@@ -101,6 +93,13 @@ void checkMarks(const CheckInput& in, Findings& findings) {
 }
 
 }  // namespace
+
+int optionWordLine(const CheckInput& in, int line, const std::vector<std::string>& words, size_t index) {
+    int occurrence = 0;
+    for (size_t i = 0; i <= index; i++)
+        if (words[i] == words[index]) occurrence++;
+    return in.source.locate(line, words[index], occurrence).line;
+}
 
 void checkOptions(const CheckInput& in, Findings& findings) {
     if (!in.show.hasTimeline)

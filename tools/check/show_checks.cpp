@@ -1,10 +1,10 @@
 #include "checks.h"
 
-Findings checkShow(const LoadedShow& show, bool assets) {
+Findings checkShow(const LoadedShow& show, bool assets, const BeatGrid* beats) {
     DataIndex data;
     data.scan();
     const SourceMap source(show.physical);
-    const CheckInput in{show, source, data};
+    const CheckInput in{show, source, data, beats};
     Findings findings;
     if (assets) checkAssets(data, modelUses(in), findings);
     checkScript(in, findings);
@@ -21,5 +21,6 @@ void checkScript(const CheckInput& in, Findings& findings) {
     checkSyncMarksPastEnd(in, timeline, findings);
     checkTrackOverlaps(in, timeline, findings);
     checkJoinedLines(in, findings);
+    checkBeats(in, findings);
     checkIndentedComments(in, findings);
 }

@@ -235,6 +235,40 @@ void checkRotation(const StatementCheck& c) {
         c.report(Severity::Warning, angle->keyword, "'angle' without 'rotate': the axis is left from an earlier statement or none");
 }
 
+// The blend factors GL takes: GL 1.4's, the constant-colour ones and the
+// second source's (GL 3.3); it refuses glBlendFunc with any other number.
+bool blendFactorTaken(int32_t factor) {
+    switch (factor) {
+    case 0:  // GL_ZERO
+    case 1:  // GL_ONE
+    case 0x8001: case 0x8002: case 0x8003: case 0x8004:  // GL_CONSTANT_COLOR ... GL_ONE_MINUS_CONSTANT_ALPHA
+    case 0x8589: case 0x88F9: case 0x88FA: case 0x88FB:  // GL_SRC1_ALPHA, GL_SRC1_COLOR, GL_ONE_MINUS_SRC1_...
+        return true;
+    default:
+        return factor >= 0x300 && factor <= 0x308;  // GL_SRC_COLOR ... GL_SRC_ALPHA_SATURATE
+    }
+}
+
+// A pair GL refuses leaves the factors GL holds, which an earlier scene,
+// even one in an earlier frame, set.
+void checkBlendFactors(const StatementCheck& c) {
+    for (const Clause& clause : c.shape.clauses) {
+        if (clause.keyword.text != "blendFunc" || clause.operands.size() != 2) continue;
+        std::string refused;
+        for (const Word& w : clause.operands) {
+            int32_t factor = 0;
+            if (!wholeInt(w.text) || !readInt(w.text, factor) || blendFactorTaken(factor)) continue;
+            refused += (refused.empty() ? "" : " and ") + quoted(w.text);
+        }
+        if (refused.empty()) continue;
+        c.report(Severity::Warning, clause.keyword,
+                 "GL refuses 'blendFunc " + clause.operands[0].text + " " + clause.operands[1].text + "' (" + refused +
+                     " is no blend factor) and blends with the factors it holds: those of the last scene drawn "
+                     "with 'blend' and factors GL takes, in this frame or an earlier one (GL_ONE GL_ZERO before "
+                     "any); write GL names such as GL_SRC_ALPHA GL_ONE");
+    }
+}
+
 }  // namespace
 
 Location wordLocation(const CheckInput& in, const Statement& s, const StatementShape& shape, const Word& w) {
@@ -258,6 +292,7 @@ void checkStatements(const CheckInput& in, Findings& findings) {
         checkStray(c);
         for (const Clause& clause : shape.clauses) checkClause(c, clause);
         checkRotation(c);
+        checkBlendFactors(c);
         listed.finish();
     }
 }

@@ -19,3 +19,11 @@ static const char* const kSyncPalette[] = {"#f28e2b", "#edc948", "#76b7b2", "#ff
                                            "#9c755f", "#e15759", "#8cd17d", "#bab0ac"};
 
 const char* syncColour(size_t i) { return kSyncPalette[i % std::size(kSyncPalette)]; }
+
+double timeStep(double spanMs, double mostTicks) {
+    static const double steps[] = {10,   20,   50,    100,   200,   500,    1000,  2000,
+                                   5000, 10000, 15000, 30000, 60000, 120000, 300000, 600000};
+    for (double step : steps)
+        if (spanMs / step <= mostTicks) return step;
+    return steps[std::size(steps) - 1];
+}

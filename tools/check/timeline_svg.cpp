@@ -167,13 +167,7 @@ void Canvas::rows() {
 
 // Ticks at a round step that gives about ten of them.
 void Canvas::axis() {
-    const double steps[] = {10, 20, 50, 100, 200, 500, 1000, 2000, 5000, 10000, 15000, 30000, 60000, 120000, 300000, 600000};
-    double step = steps[std::size(steps) - 1];
-    for (double s : steps)
-        if (span() / s <= 12) {
-            step = s;
-            break;
-        }
+    const double step = timeStep(span(), 12);
     const double bottom = height_ - kBottom;
     for (double ms = std::ceil(double(t_.first) / step) * step; ms <= double(t_.last); ms += step) {
         const double px = x(int64_t(ms));

@@ -53,3 +53,16 @@ bool parseSize(const std::string& text, int& width, int& height) {
     height = h;
     return true;
 }
+
+bool parseBpm(const std::string& text, double& bpm) {
+    int points = 0;
+    for (char c : text) {
+        if (c == '.') points++;
+        else if (c < '0' || c > '9') return false;
+    }
+    if (text.empty() || text == "." || points > 1 || text.size() > 12) return false;
+    const double value = std::strtod(text.c_str(), nullptr);
+    if (value <= 0 || value > 10000) return false;
+    bpm = value;
+    return true;
+}

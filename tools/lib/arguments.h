@@ -22,6 +22,8 @@ private:
 // A show time as the script writes one: milliseconds, or seconds when
 // written with a decimal point. Only digits and at most one point.
 bool parseShowTime(const std::string& text, int32_t& ms);
+// A positive number of beats a minute up to 10000, with at most one decimal point.
+bool parseBpm(const std::string& text, double& bpm);
 // "WxH", each side from 1 to 16384.
 bool parseSize(const std::string& text, int& width, int& height);
 // Decimal digits alone, from low to high.

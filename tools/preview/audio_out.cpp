@@ -59,7 +59,7 @@ AudioOut::~AudioOut() { stopDecode(); }
 void AudioOut::open(const std::string& path) {
     if (path.empty()) {
         stopDecode();
-        std::vector<int16_t> old;
+        std::shared_ptr<const std::vector<int16_t>> old;
         {
             AudioLock lock(deviceOpen_);
             old.swap(pcm_);
@@ -72,7 +72,7 @@ void AudioOut::open(const std::string& path) {
     const FileId id = identify(path);
     if (id == file_) return;
     stopDecode();
-    std::vector<int16_t> old;
+    std::shared_ptr<const std::vector<int16_t>> old;
     {
         AudioLock lock(deviceOpen_);
         old.swap(pcm_);  // freed outside the lock, so the callback does not wait for it
@@ -98,7 +98,12 @@ bool AudioOut::playing() const { return playing_; }
 
 bool AudioOut::ready() const {
     AudioLock lock(deviceOpen_);
-    return !pcm_.empty();
+    return pcm_ != nullptr;
+}
+
+std::shared_ptr<const std::vector<int16_t>> AudioOut::music() const {
+    AudioLock lock(deviceOpen_);
+    return pcm_;
 }
 
 std::string AudioOut::error() const {
@@ -112,7 +117,7 @@ void AudioOut::close() {
     if (startedAudio_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     deviceOpen_ = false;
     startedAudio_ = false;
-    std::vector<int16_t>().swap(pcm_);
+    pcm_.reset();
     position_ = 0;
     playing_ = false;
     file_ = FileId();
@@ -156,8 +161,10 @@ void AudioOut::decode(const std::string& path) {
     DecodedMusic music = decodeMusic(path, cancel_);
     if (cancel_) return;  // superseded by a later open() or close()
     setError(music.message);
+    std::shared_ptr<const std::vector<int16_t>> decoded;
+    if (!music.pcm.empty()) decoded = std::make_shared<const std::vector<int16_t>>(std::move(music.pcm));
     AudioLock lock(true);  // the decoder runs only while the device is open
-    pcm_.swap(music.pcm);
+    pcm_.swap(decoded);
 }
 
 void AudioOut::setError(const std::string& text) {
@@ -172,11 +179,12 @@ void AudioOut::callback(void* self, uint8_t* stream, int bytes) {
 void AudioOut::fill(int16_t* out, int frames) {
     std::memset(out, 0, size_t(frames) * kMusicChannels * sizeof(int16_t));
     if (!playing_) return;
-    const int64_t total = int64_t(pcm_.size()) / kMusicChannels;
+    const int16_t* pcm = pcm_ ? pcm_->data() : nullptr;
+    const int64_t total = pcm_ ? int64_t(pcm_->size()) / kMusicChannels : 0;
     const int64_t from = std::max<int64_t>(position_, 0);
     const int64_t to = std::min<int64_t>(position_ + frames, total);
     if (from < to)
-        std::memcpy(out + (from - position_) * kMusicChannels, pcm_.data() + from * kMusicChannels,
+        std::memcpy(out + (from - position_) * kMusicChannels, pcm + from * kMusicChannels,
                     size_t(to - from) * kMusicChannels * sizeof(int16_t));
     position_ += frames;
 }

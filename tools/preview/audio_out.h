@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -39,6 +40,10 @@ public:
     bool playing() const;
     // Whether decoded music is in place.
     bool ready() const;
+    // The decoded music (interleaved stereo at kMusicRate), shared with
+    // whoever else reads it; null before it is ready. It never changes: a
+    // new file comes as new samples.
+    std::shared_ptr<const std::vector<int16_t>> music() const;
     // Empty when all is well; else one line for the preview's overlay:
     // "PATH: ..." for a file that does not decode or was cut, "audio: ..." without a device.
     std::string error() const;
@@ -61,7 +66,7 @@ private:
     void fill(int16_t* out, int frames);
 
     // Shared with the device callback, changed only under SDL_LockAudio.
-    std::vector<int16_t> pcm_;  // interleaved stereo at kMusicRate
+    std::shared_ptr<const std::vector<int16_t>> pcm_;  // interleaved stereo at kMusicRate
     int64_t position_ = 0;      // frame of the next sample out; negative before show time 0
     bool playing_ = false;
 

@@ -30,6 +30,13 @@ const Binding kBindings[] = {
     {SDLK_s, false, Action::Shot},
     {SDLK_h, false, Action::ToggleOverlay},
     {SDLK_f, false, Action::ToggleFullscreen},
+    {SDLK_t, false, Action::Tap},
+    {SDLK_RETURN, true, Action::EndTakeOnBeats},
+    {SDLK_KP_ENTER, true, Action::EndTakeOnBeats},
+    {SDLK_RETURN, false, Action::EndTake},
+    {SDLK_KP_ENTER, false, Action::EndTake},
+    {SDLK_c, true, Action::CopyExactTime},
+    {SDLK_c, false, Action::CopyTime},
     {SDLK_ESCAPE, false, Action::Quit},
 };
 
@@ -46,8 +53,17 @@ const char* const kHelp =
     "                        directory the preview was started in\n"
     "  H                     overlay on / off\n"
     "  F                     full screen on / off\n"
+    "  T                     while playing: tap a mark in time with the music\n"
+    "  Enter                 end the taps: print a Sync line whose marks fall where you\n"
+    "                        tapped (lengths in seconds, tracks to fill in)\n"
+    "  Shift+Enter           the same with each mark moved to the nearest beat\n"
+    "  C                     copy the current time as the script writes it, moved to the\n"
+    "                        nearest beat when the beats are known: printed, shown, and on\n"
+    "                        the clipboard\n"
+    "  Shift+C               the same without moving it to a beat\n"
     "  Escape                quit (so does closing the window)\n"
-    "  A click on the timeline strip at the bottom seeks to the time under the pointer.\n";
+    "  A click on the timeline strip at the bottom seeks to the time under the pointer;\n"
+    "  dragging along it scrubs. Pointing at a bar there shows its script line.\n";
 
 }  // namespace
 

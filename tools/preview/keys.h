@@ -23,6 +23,11 @@ enum class Action {
     Shot,
     ToggleOverlay,
     ToggleFullscreen,
+    Tap,             // a mark of the take being tapped
+    EndTake,         // the take's Sync line
+    EndTakeOnBeats,  // the same with the marks moved to the nearest beats
+    CopyTime,        // the current time, on the nearest beat when beats are known
+    CopyExactTime,   // the current time as it is
     Quit,
 };
 

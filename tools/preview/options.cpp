@@ -1,7 +1,5 @@
 #include "options.h"
 
-#include <cstdlib>
-
 #include "arguments.h"
 #include "keys.h"
 
@@ -12,29 +10,18 @@ std::string usage() {
            "pauses and loops, and reloads data/ when a file there changes.\n"
            "  --at T           start at show time T (default: the loop's start, or 0)\n"
            "  --loop A B       loop from A to B, on from the start\n"
-           "  --bpm N          show bar:beat at N beats a minute, four beats a bar\n"
+           "  --bpm N          beats at N a minute, four a bar, for bar:beat, the strip's ticks,\n"
+           "                   taps and copied times (default: the beats found in the music,\n"
+           "                   in the background once it is decoded)\n"
            "  --beat-offset T  show time of the first beat (default: 0)\n"
            "  --size WxH       render size and window size (default: the script's)\n"
            "  --fullscreen     start full screen\n"
-           "  --stats          print how long reloads and the overlay take\n"
+           "  --stats          print how long reloads, the overlay and finding the beats take,\n"
+           "                   and how far apart frames come while the beats are found\n"
            "  --help           this text\n"
            "Times are milliseconds, or seconds when written with a decimal point (1.5 = 1500).\n"
            "Keys:\n" +
            keysHelp();
-}
-
-// A positive number of beats a minute, with at most one decimal point.
-static bool parseBpm(const std::string& text, double& bpm) {
-    int points = 0;
-    for (char c : text) {
-        if (c == '.') points++;
-        else if (c < '0' || c > '9') return false;
-    }
-    if (text.empty() || text == "." || points > 1 || text.size() > 12) return false;
-    const double value = std::strtod(text.c_str(), nullptr);
-    if (value <= 0 || value > 10000) return false;
-    bpm = value;
-    return true;
 }
 
 namespace {

@@ -10,7 +10,7 @@ struct PreviewOptions {
     std::optional<int32_t> at;       // show time to start from, ms; default: the loop's start, or 0
     std::optional<int32_t> loopFrom; // --loop A B: the loop range, on from the start
     int32_t loopTo = 0;
-    double bpm = 0;                  // beats a minute for bar:beat; 0 for none
+    double bpm = 0;                  // beats a minute; 0: the beats found in the music
     int32_t beatOffset = 0;          // show time of the first beat, ms
     int width = 0, height = 0;       // --size; 0: the script's render size
     bool fullscreen = false;

@@ -3,12 +3,12 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <vector>
 
 #include "assets.h"
 #include "audio_out.h"
+#include "beat_grid.h"
 #include "overlay_gl.h"
 #include "reload.h"
 #include "shell/init.h"  // Required for: kScriptPath
@@ -43,22 +43,13 @@ std::string clockText(int32_t ms) {
     return text;
 }
 
-std::string barBeatText(int32_t ms, double bpm, int32_t offset) {
-    const double beats = std::floor((double(ms) - double(offset)) * bpm / 60000.0);
-    const long long beat = (long long)beats;
-    const long long bar = beat >= 0 ? beat / 4 : (beat - 3) / 4;
-    char text[48];
-    std::snprintf(text, sizeof text, "%lld:%lld", bar + 1, beat - bar * 4 + 1);
-    return text;
-}
-
 bool Overlay::open(int width, int height, std::string& error) {
     width_ = width;
     height_ = height;
-    return text_.open(height, error);
+    return text_.open(height, error) && small_.openAtSize(std::max(9, height / 60), error);
 }
 
-void Overlay::timelineChanged() { strip_.layOut(reloader.playing().timeline, width_, height_); }
+void Overlay::timelineChanged() { strip_.layOut(reloader.playing().timeline, width_, height_, small_, strip_.withBars()); }
 
 // One line of text on a dark band; returns the y of the next line.
 int Overlay::line(const std::string& text, int y, float r, float g, float b) {
@@ -74,7 +65,7 @@ static std::string statusText(const OverlayView& view) {
     char fps[32];
     std::snprintf(fps, sizeof fps, "  %.0f fps", view.fps);
     std::string status = clockText(view.time) + "  frame " + std::to_string(gridFrameAt(view.time)) + fps;
-    if (view.bpm > 0) status += "  bar " + barBeatText(view.time, view.bpm, view.beatOffset);
+    if (view.music.beats && !view.music.beats->empty()) status += "  bar " + view.music.beats->barBeat(view.time);
     if (view.atEnd)
         status += "  END (paused)";
     else if (view.paused)
@@ -119,12 +110,25 @@ int Overlay::problems(int y) {
     return y;
 }
 
+// The statement of the bar under the pointer, just above the strip.
+void Overlay::pointedLine(const OverlayView& view) {
+    const Bar* bar = strip_.barAt(view.pointerX, view.pointerY);
+    if (!bar) return;
+    line("script.txt:" + std::to_string(bar->line) + "  " + scriptLine(reloader.playing().physical, bar->line),
+         strip_.top() - text_.lineHeight() - 6, 1, 1, 1);
+}
+
 void Overlay::draw(const OverlayView& view) {
     OverlayGL gl(width_, height_);
+    // A band for bar numbers once there are beats.
+    const bool beats = view.music.beats && !view.music.beats->empty();
+    if (beats != strip_.withBars()) strip_.layOut(reloader.playing().timeline, width_, height_, small_, beats);
     int y = line(statusText(view), kPad, 1, 1, 1);
     y = liveLines(view.sceneTime, y) + text_.lineHeight() / 2;
     if (!view.message.empty()) y = line(view.message, y, 1, 1, 0.6f);
     problems(y);
-    strip_.draw(view.marks);
+    strip_.draw(view.marks, view.music, small_);
+    pointedLine(view);
     text_.endFrame();
+    small_.endFrame();
 }

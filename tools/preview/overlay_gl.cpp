@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "draw/attrib.h"
+
 OverlayGL::OverlayGL(int width, int height) {
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
@@ -40,7 +42,8 @@ OverlayGL::~OverlayGL() {
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glPopClientAttrib();
-    glPopAttrib();  // the matrix mode too
+    // The matrix mode too; the overlay's colours must not reach the next frame.
+    popAttribWithCurrent();
 }
 
 void fillRect(float x0, float y0, float x1, float y1) {

@@ -4,6 +4,7 @@
 #include <SDL/SDL.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -11,16 +12,21 @@
 #include "assets.h"
 #include "assets/dir.h"
 #include "audio_out.h"
+#include "beat_grid.h"
+#include "clipboard.h"
 #include "draw/camera.h"
 #include "held_frame.h"
 #include "keys.h"
+#include "music_analysis.h"
 #include "overlay.h"
 #include "playback.h"
 #include "reload.h"
+#include "script_time.h"
 #include "shell/init.h"
 #include "shot.h"
 #include "show.h"
 #include "stats.h"
+#include "taps.h"
 #include "watch.h"
 #include "window.h"
 
@@ -50,7 +56,13 @@ public:
 
 private:
     void events(uint32_t ticks);
+    void mouse(const SDL_Event& event, uint32_t ticks);
     void act(Action action, uint32_t ticks);
+    void tap(int32_t t, uint32_t ticks);
+    void endTake(bool onBeats, uint32_t ticks);
+    void copyTime(int32_t t, bool onBeat, uint32_t ticks);
+    void followMusic();
+    const BeatGrid* beats() const;
     void jump(int32_t t, uint32_t ticks);
     void askReload(const std::set<std::string>& names, bool everything, uint32_t firstEvent);
     void takeReload(uint32_t ticks);
@@ -69,11 +81,19 @@ private:
     HeldFrame held_;
     Overlay overlay_;
     DataWatch watch_;
+    MusicAnalysis analysis_;
+    std::shared_ptr<const MusicFacts> facts_;  // what is known of the music playing
+    BeatGrid givenBeats_;                       // --bpm: these, not the beats found
+    TapTake take_;
+    Clipboard clipboard_;
 
     bool quit_ = false;
     bool seekDue_ = true;  // the playhead jumped: compose the frame there from the grid
     bool overlayOn_ = true;
     bool shotDue_ = false;
+    bool scrubbing_ = false;            // the strip was clicked and the button is held
+    std::optional<int32_t> scrubTo_;    // where the drag has gone this frame
+    int pointerX_ = -1, pointerY_ = -1; // -1 while the pointer is out of the window
     std::string message_;
     uint32_t messageUntil_ = 0;
     std::string title_;
@@ -90,6 +110,7 @@ private:
 
 bool Preview::open(std::string& error) {
     stats_.on = options_.stats;
+    if (options_.bpm > 0) givenBeats_ = BeatGrid::steady(options_.bpm, options_.beatOffset);
     renderSize(options_, width_, height_);
     if (!openWindow(options_.fullscreen, width_, height_, error)) return false;
     einit.opengl();
@@ -178,8 +199,60 @@ void Preview::act(Action action, uint32_t ticks) {
         if (!SDL_WM_ToggleFullScreen(SDL_GetVideoSurface())) say("full screen cannot be switched here", ticks);
         seekDue_ = true;
         break;
+    case Action::Tap: tap(t, ticks); break;
+    case Action::EndTake:
+    case Action::EndTakeOnBeats: endTake(action == Action::EndTakeOnBeats, ticks); break;
+    case Action::CopyTime:
+    case Action::CopyExactTime: copyTime(t, action == Action::CopyTime, ticks); break;
     case Action::Quit: quit_ = true; break;
     }
+}
+
+// The beats that bar:beat, the ruler and snapping follow: --bpm's, else the music's.
+const BeatGrid* Preview::beats() const {
+    if (!givenBeats_.empty()) return &givenBeats_;
+    return facts_ && !facts_->beats.empty() ? &facts_->beats : nullptr;
+}
+
+void Preview::tap(int32_t t, uint32_t ticks) {
+    if (playback_.paused()) {
+        say("taps need the show playing (Space)", ticks);
+        return;
+    }
+    if (!take_.tap(t)) {
+        say("the take is full: Enter ends it", ticks);
+        return;
+    }
+    say("tap " + std::to_string(take_.taps()) + " at " + clockText(t) +
+            (take_.restarted() ? " (a new take: the show went back)" : "") + "; Enter ends the take",
+        ticks);
+}
+
+// The take's Sync line goes to standard output, the overlay and the clipboard.
+void Preview::endTake(bool onBeats, uint32_t ticks) {
+    const BeatGrid* grid = onBeats ? beats() : nullptr;
+    const std::optional<TakenSync> taken = take_.finish(grid);
+    if (!taken) {
+        say("a take needs two taps or more (T while the show plays)", ticks);
+        return;
+    }
+    std::printf("%s\n%s\n", taken->comment.c_str(), taken->syncLine.c_str());
+    std::fflush(stdout);
+    clipboard_.offer(taken->syncLine);
+    std::string note = "  (a sync scene from " + scriptSeconds(taken->start) + ")";
+    if (onBeats && !grid) note += "; no beats known to move the marks to";
+    say(taken->syncLine + note, ticks);
+}
+
+void Preview::copyTime(int32_t t, bool onBeat, uint32_t ticks) {
+    const BeatGrid* grid = onBeat ? beats() : nullptr;
+    const int64_t at = grid ? std::llround(grid->nearest(t).value_or(t)) : t;
+    const std::string text = scriptSeconds(std::max<int64_t>(0, at));
+    std::printf("%s\n", text.c_str());
+    std::fflush(stdout);
+    const bool held = clipboard_.offer(text);
+    say("copied " + text + (grid ? " (the beat nearest " + clockText(t) + ")" : "") + (held ? "" : "; no clipboard here"),
+        ticks);
 }
 
 void Preview::events(uint32_t ticks) {
@@ -187,9 +260,56 @@ void Preview::events(uint32_t ticks) {
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT) quit_ = true;
         if (event.type == SDL_KEYDOWN) act(actionFor(event.key.keysym, playback_.paused()), ticks);
-        if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT && overlayOn_)
-            if (const std::optional<int32_t> t = overlay_.timeAt(event.button.x, event.button.y)) jump(*t, ticks);
+        mouse(event, ticks);
     }
+    // One seek a frame however fast the pointer moves.
+    if (scrubTo_) jump(*scrubTo_, ticks);
+    scrubTo_.reset();
+}
+
+// A click on the strip seeks; dragging on from there scrubs.
+void Preview::mouse(const SDL_Event& event, uint32_t ticks) {
+    switch (event.type) {
+    case SDL_MOUSEMOTION:
+        pointerX_ = event.motion.x;
+        pointerY_ = event.motion.y;
+        // A release outside the window may never come as an event.
+        scrubbing_ = scrubbing_ && (event.motion.state & SDL_BUTTON(SDL_BUTTON_LEFT));
+        if (scrubbing_ && overlayOn_) scrubTo_ = overlay_.timeAlong(event.motion.x);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        if (event.button.button != SDL_BUTTON_LEFT || !overlayOn_) break;
+        if (const std::optional<int32_t> t = overlay_.timeAt(event.button.x, event.button.y)) {
+            jump(*t, ticks);
+            scrubbing_ = true;
+        }
+        break;
+    case SDL_MOUSEBUTTONUP:
+        if (event.button.button == SDL_BUTTON_LEFT) scrubbing_ = false;
+        break;
+    case SDL_ACTIVEEVENT:
+        if ((event.active.state & SDL_APPMOUSEFOCUS) && !event.active.gain) pointerX_ = pointerY_ = -1;
+        break;
+    default: break;
+    }
+}
+
+// The music's beats and loudness, found in the background once it is
+// decoded; said in the terminal when they come.
+void Preview::followMusic() {
+    analysis_.follow(audioOut.music());
+    const std::shared_ptr<const MusicFacts> facts = analysis_.facts();
+    if (facts == facts_) return;
+    facts_ = facts;
+    if (!facts_) return;
+    stats_.beatsFound(facts_->tookMs, facts_->processorMs, facts_->lengthMs);
+    if (facts_->beats.empty())
+        std::fprintf(stderr, "korvane-preview: no steady beat found in the music%s\n",
+                     givenBeats_.empty() ? " (--bpm gives one)" : "");
+    else
+        std::fprintf(stderr, "korvane-preview: the music's tempo: %.2f BPM, the first beat at %s%s\n",
+                     facts_->beats.bpm(), scriptSeconds(std::llround(facts_->beats.first())).c_str(),
+                     givenBeats_.empty() ? "" : " (--bpm is used instead)");
 }
 
 void Preview::askReload(const std::set<std::string>& names, bool everything, uint32_t firstEvent) {
@@ -269,8 +389,14 @@ void Preview::frame(uint32_t ticks) {
         OverlayView view;
         view.time = playback_.now(ticks);
         view.fps = fps_;
-        view.bpm = options_.bpm;
-        view.beatOffset = options_.beatOffset;
+        view.music.beats = beats();
+        if (facts_) {
+            view.music.loudness = &facts_->loudness;
+            view.music.loudnessMs = MusicFacts::kLoudnessMs;
+            view.music.serial = facts_->serial;
+        }
+        view.pointerX = pointerX_;
+        view.pointerY = pointerY_;
         view.paused = playback_.paused();
         view.atEnd = playback_.atEnd();
         // At the end the frame on screen is the last one composed before it.
@@ -287,6 +413,7 @@ void Preview::frame(uint32_t ticks) {
     }
     SDL_GL_SwapBuffers();
     if (!seekDue_) stats_.presented();
+    stats_.paced(analysis_.busy());
 
     fpsFrames_++;
     if (ticks - fpsSince_ >= 1000) {
@@ -340,10 +467,13 @@ void Preview::run() {
         if (changes.everything) watch_.followShowDir();
         if (changes.any()) askReload(changes.names, changes.everything, watch_.firstEventAt());
         takeReload(ticks);
+        followMusic();
+        clipboard_.serve();
         frame(ticks);
         title(ticks);
         watch_.wait(SDL_GetTicks(), playback_.paused() ? kPausedFrameMs : 1);
     }
+    analysis_.stop();
     stats_.print(width_, height_);
 }
 

@@ -4,6 +4,7 @@
 #include <SDL/SDL.h>
 #include <sys/time.h>
 
+#include <algorithm>
 #include <cstdio>
 
 using Clock = std::chrono::steady_clock;
@@ -49,8 +50,39 @@ void PreviewStats::presented() {
                  SDL_GetTicks() - firstEvent_, applyMs_, since(applied_), wallClockMs());
 }
 
+void PreviewStats::paced(bool findingBeats) {
+    if (!on) return;
+    const auto now = Clock::now();
+    if (framed_) {
+        const double ms = std::chrono::duration<double, std::milli>(now - lastFrame_).count();
+        Pace& pace = findingBeats ? finding_ : found_;
+        pace.frames++;
+        pace.ms += ms;
+        pace.longest = std::max(pace.longest, ms);
+    }
+    framed_ = true;
+    lastFrame_ = now;
+}
+
+void PreviewStats::beatsFound(double tookMs, double processorMs, double lengthMs) const {
+    if (!on || lengthMs <= 0) return;
+    std::fprintf(stderr,
+                 "korvane-preview: beats: found in %.0f ms for %.1f s of music (%.2f %% of its length), "
+                 "%.0f ms of processor time (%.2f %%)\n",
+                 tookMs, lengthMs / 1000.0, 100.0 * tookMs / lengthMs, processorMs, 100.0 * processorMs / lengthMs);
+}
+
+void PreviewStats::printPace(const char* when, const Pace& pace) const {
+    if (pace.frames == 0) return;
+    const double apart = pace.ms / double(pace.frames);
+    std::fprintf(stderr, "korvane-preview: frames %s: %lld, %.2f ms apart on average (%.1f a second), at most %.1f ms\n",
+                 when, pace.frames, apart, apart > 0 ? 1000.0 / apart : 0.0, pace.longest);
+}
+
 void PreviewStats::print(int width, int height) const {
     if (!on) return;
+    printPace("while the beats were being found", finding_);
+    printPace("at other times", found_);
     std::fprintf(stderr,
                  "korvane-preview: at %dx%d: overlay %.3f ms a frame over %lld frames; keeping a composed "
                  "frame %.3f ms a frame over %lld frames; composing the show %.3f ms a frame over %lld frames\n",

@@ -24,6 +24,11 @@ public:
     void reloaded(uint32_t firstEvent, double applyMs);
     // A frame is on screen: the first after a reload says how long it took.
     void presented();
+    // A frame is on screen while the music's beats are being found, or not:
+    // how far apart frames come in each case.
+    void paced(bool findingBeats);
+    // The beats were found, in tookMs (processorMs of them running) for music of lengthMs.
+    void beatsFound(double tookMs, double processorMs, double lengthMs) const;
     void print(int width, int height) const;
 
 private:
@@ -34,7 +39,16 @@ private:
     };
     void add(Sum& sum, double ms) const;
 
+    struct Pace {
+        long long frames = 0;
+        double ms = 0, longest = 0;
+    };
+    void printPace(const char* when, const Pace& pace) const;
+
     Sum compose_, keep_, overlay_;
+    Pace finding_, found_;
+    std::chrono::steady_clock::time_point lastFrame_;
+    bool framed_ = false;
     bool reloadShown_ = true;
     uint32_t firstEvent_ = 0;
     double applyMs_ = 0;

@@ -33,11 +33,14 @@ OverlayText::~OverlayText() {
 }
 
 bool OverlayText::open(int windowHeight, std::string& error) {
+    return openAtSize(windowHeight / 40 > 11 ? windowHeight / 40 : 11, error);
+}
+
+bool OverlayText::openAtSize(int size, std::string& error) {
     if (!TTF_WasInit() && TTF_Init() != 0) {
         error = std::string("cannot start SDL_ttf: ") + TTF_GetError();
         return false;
     }
-    const int size = windowHeight / 40 > 11 ? windowHeight / 40 : 11;
     font_ = TTF_OpenFont(kFontPath, size);
     if (!font_) {
         error = std::string("cannot open the font ") + kFontPath + " (in the package fonts-dejavu-core): " +

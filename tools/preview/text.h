@@ -13,6 +13,8 @@ public:
     // Opens the font at a size that suits a window height. False with error
     // when the font cannot be had: the overlay then has no text.
     bool open(int windowHeight, std::string& error);
+    // The same at a size in pixels.
+    bool openAtSize(int pixels, std::string& error);
     bool ready() const { return font_ != nullptr; }
     int lineHeight() const { return lineHeight_; }
 

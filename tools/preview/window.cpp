@@ -2,8 +2,6 @@
 
 #include <SDL/SDL.h>
 
-#include <cstdlib>
-
 #include "script/script.h"
 #include "shell/glcontext.h"
 #include "shell/init.h"
@@ -34,10 +32,7 @@ bool openWindow(bool fullscreen, int width, int height, std::string& error) {
     einit.windowed = !fullscreen;
     einit.modeWidth = width;
     einit.modeHeight = height;
-    // Full screen shows the frame pixel for pixel in the middle of the
-    // screen: sdl12-compat's scaling of GL frames would need the show to set
-    // a viewport, which it never does (unless the user asks for the scaling).
-    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
+    unscaledFullScreen();
     SDL_Init(SDL_INIT_VIDEO);
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
@@ -53,9 +48,11 @@ bool openWindow(bool fullscreen, int width, int height, std::string& error) {
     }
     SDL_WM_SetCaption("Korvane preview", nullptr);
     SDL_ShowCursor(SDL_ENABLE);  // the strip takes clicks, also in full screen
-    // Motion would only crowd the queue.
+    // Keys, and the mouse for the strip (pointing, clicking, dragging);
+    // other events would only crowd the queue.
     for (int type = SDL_ACTIVEEVENT; type < SDL_NUMEVENTS; type++)
-        if (type != SDL_KEYDOWN && type != SDL_MOUSEBUTTONDOWN && type != SDL_QUIT)
+        if (type != SDL_ACTIVEEVENT && type != SDL_KEYDOWN && type != SDL_MOUSEMOTION && type != SDL_MOUSEBUTTONDOWN &&
+            type != SDL_MOUSEBUTTONUP && type != SDL_QUIT)
             SDL_EventState(static_cast<Uint8>(type), SDL_IGNORE);
     SDL_EnableKeyRepeat(SDL_DEFAULT_REPEAT_DELAY, SDL_DEFAULT_REPEAT_INTERVAL);
     return true;
