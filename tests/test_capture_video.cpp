@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "support/capture_run.h"
+#include "support/limits.h"
 #include "support/showdir.h"
 
 // A one-second show ending with "end", and music that is silent for its
@@ -103,4 +104,18 @@ TEST_F(CaptureVideo, PicturesSurviveTheEncoding) {
     Picture p;
     ASSERT_TRUE(readPicture(still, p));
     EXPECT_TRUE(colorNear(p.at(32, 24), {128, 128, 128}, 6));
+}
+
+// ffmpeg takes the container from the ending in any case; so does the choice
+// of H.264 in 4:2:0, which most players need, and --crf goes with it.
+TEST_F(CaptureVideo, EndingsInUpperOrMixedCaseAreH264Too) {
+    for (const char* name : {"show.MP4", "show.MOV", "show.Mkv"}) {
+        SCOPED_TRACE(name);
+        video = show.path() + "/" + name;
+        const ToolRun run = runCapture({"--dir", show.path(), "--fps", "10", "--size", "64x48", "--to", "300", "--crf",
+                                        "30", "--video", video},
+                                       boundedCommand(60, 2048));
+        ASSERT_EQ(run.status, 0) << run.errors;
+        EXPECT_EQ(probe(video, "-select_streams v -show_entries stream=codec_name,pix_fmt -of csv=p=0"), "h264,yuv420p");
+    }
 }

@@ -1,5 +1,6 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,7 +12,7 @@
 #include "assets/jpegdecode.h"
 #include "assets/mipmaps.h"
 #include "support/jpeg_files.h"
-#include "support/memory_limit.h"
+#include "support/limits.h"
 #include "support/offscreen.h"
 #include "support/player.h"
 #include "support/showdir.h"
@@ -347,7 +348,10 @@ TEST_F(TextureTest, APictureLargerThanATextureIsDecodedSmaller) {
 [[noreturn]] static void loadWithRoomFor(const std::string& path, long pixelKb) {
     OffscreenContext context;
     if (!context.create(16, 16)) _exit(3);
-    if (!limitAddressSpace(pixelKb + 12 * 1024)) _exit(4);
+    const long vmKb = addressSpaceKb();
+    const rlim_t limit = rlim_t(vmKb + pixelKb + 12 * 1024) * 1024;
+    const rlimit cap{limit, limit};
+    if (vmKb == 0 || setrlimit(RLIMIT_AS, &cap) != 0) _exit(4);
     std::string error;
     const TextureLoad load = loadTexture(path, true, false, &error);
     std::fprintf(stderr, "%s\n", error.c_str());

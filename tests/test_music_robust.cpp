@@ -4,8 +4,6 @@
 // music has are refused by all four with one reason; modules that the
 // player's old library refused play in all four.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -17,22 +15,15 @@
 #include "music_decode.h"
 #include "support/capture_run.h"
 #include "support/check_run.h"
-#include "support/memory_limit.h"
+#include "support/limits.h"
 #include "support/music_modules.h"
 #include "support/player.h"
 #include "support/showdir.h"
 
 namespace {
 
-// A minute, and 2 GB of address space (the player maps about 0.9 GB);
-// AddressSanitizer reserves more address space than that by itself.
-std::string limits() {
-#if defined(__SANITIZE_ADDRESS__)
-    return "timeout 60";
-#else
-    return "timeout 60 prlimit --as=2000000000";
-#endif
-}
+// A minute, and 2 GB of address space (the player maps about 0.9 GB).
+std::string limits() { return boundedCommand(60, 2000); }
 
 void put32(std::string& bytes, size_t at, uint32_t value) {
     for (int i = 0; i < 4; i++) bytes[at + i] = char((value >> (8 * i)) & 0xff);
@@ -107,29 +98,17 @@ protected:
         return runCapture({"--dir", show.path(), "--fps", "10", "--size", "64x48", "--video", video}, limits());
     }
     std::string audioStreams() const { return probe(video, "-select_streams a -show_entries stream=index -of csv=p=0"); }
-    // The preview's decode in a child: the message it gives, or "exit N" / "signal N" when it ended otherwise.
-    std::string previewDecode(long extraMemoryMb = 1024) const {
-        const std::string out = show.path() + "/preview.txt";
-        const pid_t child = fork();
-        if (child == 0) {
-#if !defined(__SANITIZE_ADDRESS__)
-            musicProblem(music());  // the decoder's libraries are loaded on first use: before the limit
-            if (!limitAddressSpace(extraMemoryMb * 1024)) _exit(3);
-#else
-            (void)extraMemoryMb;
-#endif
-            alarm(60);
+    // The preview's decode in a child given extraMb of memory: the message it
+    // gives, or what went wrong when it ended otherwise.
+    std::string previewDecode(long extraMb = 1024) const {
+        musicProblem(music());  // the decoder's libraries are loaded on first use: here, before the limit
+        const BoundedRun run = runBounded(60, extraMb, [&] {
             const DecodedMusic decoded = decodeMusic(music(), false);
-            std::FILE* file = std::fopen(out.c_str(), "w");
-            if (!file) _exit(4);
-            std::fprintf(file, "%s", decoded.message.c_str());
-            _exit(std::fclose(file) == 0 && (decoded.pcm.empty() == !decoded.message.empty()) ? 0 : 5);
-        }
-        int status = 0;
-        if (waitpid(child, &status, 0) != child) return "lost";
-        if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
-        if (WEXITSTATUS(status) != 0) return "exit " + std::to_string(WEXITSTATUS(status));
-        return readFile(out);
+            std::fprintf(stderr, "%s", decoded.message.c_str());
+            return decoded.pcm.empty() == !decoded.message.empty();
+        });
+        if (!run.finished) return "ran out of time";
+        return run.passed ? run.output : "failed: " + run.output;
     }
 
     // Every tool calls the music silent for reason, and is.
@@ -240,13 +219,10 @@ TEST_F(MusicRobust, ModulesTheOldLibraryRefusedPlayInEveryTool) {
 // preview's decoding thread and end the preview. Six minutes of music are
 // 63 MB of samples, given 32 MB.
 TEST_F(MusicRobust, RunningOutOfMemoryInThePreviewsDecodeIsAMessage) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "AddressSanitizer reserves more address space than a limit on it leaves";
-#else
+    if (!addressSpaceLimitable()) GTEST_SKIP() << "AddressSanitizer reserves more address space than a limit leaves";
     writeMusic("long.xm", xmSteps(72));
     EXPECT_EQ(previewDecode(32), music() + ": not enough memory to decode it");
     EXPECT_EQ(previewDecode(), "");
-#endif
 }
 
 }  // namespace

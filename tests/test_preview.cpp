@@ -14,16 +14,13 @@
 #include "support/e2e_screen.h"
 #include "support/e2e_show.h"
 #include "support/player.h"
+#include "support/preview_window.h"
 #include "support/showdir.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-const std::vector<std::string> kQuiet = {"SDL_AUDIODRIVER=dummy"};
-const int kWidth = 320, kHeight = 240;
-const char* const kSize = "320x240";
 
 // Ten seconds each of red, green and blue over the whole window, then the end.
 const char* const kThreeColours =
@@ -32,27 +29,6 @@ const char* const kThreeColours =
     "10.0 track 1 type 1 object green.jpg move 0 0 duration 10.0\n"
     "20.0 track 1 type 1 object blue.jpg move 0 0 duration 10.0\n"
     "30.0 end\n";
-
-void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// The show time in a title "Korvane preview M:SS.mmm state", or -1.
-int titleTime(const std::string& title) {
-    int minutes = 0, seconds = 0, ms = 0;
-    if (std::sscanf(title.c_str(), "Korvane preview %d:%d.%d", &minutes, &seconds, &ms) != 3) return -1;
-    return (minutes * 60 + seconds) * 1000 + ms;
-}
-
-bool red(const Rgb& p) { return p[0] > 180 && p[1] < 70 && p[2] < 70; }
-bool green(const Rgb& p) { return p[1] > 150 && p[0] < 70 && p[2] < 70; }
-bool blue(const Rgb& p) { return p[2] > 180 && p[0] < 70 && p[1] < 70; }
-
-// The colour of the middle of the window, below the overlay's text and
-// above its strip.
-Rgb middle(const Picture& p) { return meanColour(p, 120, 140, 80, 30); }
 
 // The strip's image bars: the checker's image colour over the strip's dark band.
 bool imageBar(const Rgb& c) { return c[2] > c[0] + 40 && c[2] > 110 && c[2] < 200; }
@@ -68,9 +44,7 @@ int stripRow(const Picture& p) {
 class PreviewTest : public ::testing::Test {
 protected:
     PreviewTest() : preview(KORVANE_PREVIEW) {
-        writeSolidJpeg(show.data() + "/red.jpg", kWidth, kHeight, "rgb(230,20,20)");
-        writeSolidJpeg(show.data() + "/green.jpg", kWidth, kHeight, "rgb(20,230,20)");
-        writeSolidJpeg(show.data() + "/blue.jpg", kWidth, kHeight, "rgb(20,20,230)");
+        writeThreeColours(show.data(), kWidth, kHeight);
     }
 
     // Starts the preview with the script (when not null) and finds its window.

@@ -38,5 +38,7 @@ bool loadAsset(const std::string& name, AssetKind kind, std::string& error, Deco
                AssetNotes* notes = nullptr);
 
 // The file the show plays as its music, as "data/NAME": the last plain file
-// of the scan that assetKind() calls music. Empty when there is none.
+// of the scan that assetKind() calls music. Empty when there is none. It
+// may have become a pipe since: whatever opens it does so with
+// openPlainFile (assets/plainfile.h), which refuses one without waiting.
 std::string showMusicPath();

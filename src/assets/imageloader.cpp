@@ -3,23 +3,22 @@
 
 #include <GL/gl.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <new>  // Required for: bad_alloc
 
 #include "assets/gfx.h"
 #include "assets/jpegdecode.h"
 #include "assets/mipmaps.h"
+#include "assets/plainfile.h"
 
 // Asset names are paths without the "data/" prefix.
 static const size_t kPrefixLength = 5;
 
 bool decodeJPG(const char* path, tImageJPG& image, std::string& error, std::string* warning) {
-    std::FILE* file = std::fopen(path, "rb");
+    PlainOpen opened;
+    std::FILE* file = openPlainStream(path, opened, error);
     if (!file) {
-        error = std::strerror(errno);
         image = tImageJPG{};
         return false;
     }
@@ -66,11 +65,15 @@ static bool uploadMipmaps(const tImageJPG& image, std::string& error) {
 
 DecodedTexture decodeTexture(const std::string& path, int largestSide) {
     DecodedTexture decoded;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    PlainOpen opened;
+    std::string why;
+    std::FILE* file = openPlainStream(path.c_str(), opened, why);
     if (!file) {
-        // Gone since the scan listed it: as if it had never been there.
-        decoded.result = errno == ENOENT ? TextureLoad::Missing : TextureLoad::Unreadable;
-        if (errno != ENOENT) decoded.error = std::strerror(errno);
+        // Gone since the scan listed it, or no longer a plain file: passed
+        // over as the listing would have passed it over.
+        const bool passedOver = opened == PlainOpen::Missing || opened == PlainOpen::NotPlain;
+        decoded.result = passedOver ? TextureLoad::Missing : TextureLoad::Unreadable;
+        if (!passedOver) decoded.error = why;
         return decoded;
     }
     // libjpeg writes the alpha byte of 255 itself, so the pixels go to GL as decoded.

@@ -25,7 +25,8 @@ struct tImageJPG {
 
 // Decodes the JPEG file at path to 3-byte RGB pixels. On failure returns
 // false and fills error with libjpeg's message (or the system's, when the
-// file cannot be opened). A picture that decodes with a warning (a premature
+// file cannot be opened; a pipe or a device is refused without waiting for
+// it, "not a plain file (a named pipe)"). A picture that decodes with a warning (a premature
 // end of the file, for one) puts libjpeg's message in warning, when given.
 bool decodeJPG(const char* path, tImageJPG& image, std::string& error, std::string* warning = nullptr);
 
@@ -33,7 +34,8 @@ enum class TextureLoad { Loaded, Missing, Unreadable, Corrupt };
 
 // Decodes path and uploads it as a mipmapped RGBA texture, filed at the front
 // of the texture table under path without its five-character prefix. A file
-// that is not there (any more) is skipped (Missing). One that cannot be
+// that is not there (any more), or no longer a plain file (a pipe put in its
+// place would block the open), is skipped (Missing). One that cannot be
 // opened (Unreadable), decoded or made a texture (Corrupt: memory ran out,
 // for one) adds nothing and says why in error. A picture loaded with
 // libjpeg's warning (read only in part) puts it in warning, when given.

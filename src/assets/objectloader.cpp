@@ -17,10 +17,11 @@
 
 #include <algorithm>  // Required for: max(), min()
 #include <climits>    // Required for: INT32_MAX
-#include <cstdio>   // Required for: fopen(), fread()
+#include <cstdio>   // Required for: fread()
 #include <cstring>  // Required for: memcpy()
 
 #include "assets/gfx.h"
+#include "assets/plainfile.h"
 
 namespace {
 
@@ -72,12 +73,16 @@ float readFloat(const Bytes& in, size_t pos) {
     return f;
 }
 
+// A file that is no longer a plain file (a pipe swapped in since the
+// listing) is not opened, as the listing would have passed it over.
 bool readWholeFile(const std::string& path, std::vector<unsigned char>& out) {
-    FILE* f = fopen(path.c_str(), "rb");
+    PlainOpen opened;
+    std::string error;
+    FILE* f = openPlainStream(path.c_str(), opened, error);
     if (!f) return false;
     // The size is only a hint: read until the stream ends, whatever it is.
     struct stat st;
-    if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode)) out.reserve(size_t(st.st_size));
+    if (fstat(fileno(f), &st) == 0) out.reserve(size_t(st.st_size));
     unsigned char block[65536];
     size_t got;
     while ((got = fread(block, 1, sizeof block, f)) > 0) out.insert(out.end(), block, block + got);

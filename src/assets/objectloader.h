@@ -40,7 +40,7 @@ struct Load3DSReport {
 
 // Walks the 3DS file at path and files a model at the front of the table
 // under path without its five-character prefix. Returns 0 when the file
-// cannot be opened (nothing added), 1 otherwise.
+// cannot be opened or is no plain file (nothing added), 1 otherwise.
 int Load3DS(const std::string& path, Load3DSReport* report = nullptr);
 
 // Index from the front of the first model named name, or -1.

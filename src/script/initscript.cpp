@@ -49,14 +49,15 @@ bool CScript::init(const char* path, std::string* error) {
     return true;
 }
 
-void CScript::load(const std::string& bytes, const std::function<void(const CScript&)>& preprocessed) {
+void CScript::load(const std::string& bytes, const std::function<void(const CScript&)>& preprocessed,
+                   CInit& options) {
     defineInit();
     preprocess(splitLines(bytes), *this);
     if (preprocessed) preprocessed(*this);
     // The tables serve the load only.
     defines.clear();
     glConstants.clear();
-    optionParse();
+    optionParse(options);
 }
 
 void CScript::defineInit() {

@@ -1,4 +1,4 @@
-// The option pass: "Default" options into einit, "Sync" lines into sync
+// The option pass: "Default" options into the configuration record, "Sync" lines into sync
 // lists, and the lines between "@sync" and "@end" into the timeline.
 #include "script/preprocess.h"
 #include "script/script.h"
@@ -24,22 +24,22 @@ private:
     size_t pos_ = 0;
 };
 
-void setSize(int32_t width, int32_t height) {
-    einit.width = einit.modeWidth = width;
-    einit.height = einit.modeHeight = height;
+void setSize(CInit& options, int32_t width, int32_t height) {
+    options.width = options.modeWidth = width;
+    options.height = options.modeHeight = height;
 }
 
 // The rest of a "Default" line; unknown words are ignored.
-void applyOptions(WordReader& reader) {
+void applyOptions(WordReader& reader, CInit& options) {
     std::string word;
     while (reader.next(word)) {
-        if (word == "!fullscreen") einit.windowed = true;
-        else if (word == "!sound") einit.soundOn = false;
-        else if (word == "anaglyphic") einit.anaglyphic = true;
-        else if (word == "!gui") einit.guiOn = false;
-        else if (word == "640x480") setSize(640, 480);
-        else if (word == "800x600") setSize(800, 600);
-        else if (word == "1024x768") setSize(1024, 768);
+        if (word == "!fullscreen") options.windowed = true;
+        else if (word == "!sound") options.soundOn = false;
+        else if (word == "anaglyphic") options.anaglyphic = true;
+        else if (word == "!gui") options.guiOn = false;
+        else if (word == "640x480") setSize(options, 640, 480);
+        else if (word == "800x600") setSize(options, 800, 600);
+        else if (word == "1024x768") setSize(options, 1024, 768);
     }
 }
 
@@ -63,7 +63,7 @@ std::vector<SYNC> readSyncList(WordReader& reader) {
 
 }  // namespace
 
-void CScript::optionParse() {
+void CScript::optionParse(CInit& options) {
     nextStatement = 0;
     auto lineNumber = [this](size_t i) { return i < lineNumbers.size() ? lineNumbers[i] : 0; };
     size_t i = 0;
@@ -80,7 +80,7 @@ void CScript::optionParse() {
                 syncLists.push_back(readSyncList(reader));
                 break;
             } else if (word == "Default") {
-                applyOptions(reader);
+                applyOptions(reader, options);
                 break;
             }
         }

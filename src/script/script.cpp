@@ -251,7 +251,6 @@ static void parseStatement(StatementWords& in, const std::string& statement, int
     if (in.next()) readInt(in.word, s.startTime);
     while (in.next()) applyClause(in, s);
     if (s.sync) s.syncEndTime = s.endTime;
-    if (s.sceneNumber == 1) scene1.copy(s);
 }
 
 // Files a group of new records into scenes in one pass, in the order that
@@ -295,8 +294,12 @@ void CScript::parse(const std::function<void(int32_t, const CScene&)>& file) {
     for (;;) {
         const int32_t index = nextStatement;
         parseStatement(in, statements[index], startTimes[index], record);
-        if (file) file(index, record);
-        else intake.group.push_back(record);
+        if (file) {
+            file(index, record);
+        } else {
+            if (record.sceneNumber == 1) scene1.copy(record);
+            intake.group.push_back(record);
+        }
         nextStatement++;
         // After the last statement nothing more is parsed; the scenes play on.
         if (nextStatement >= count || startTimes[nextStatement] != startTimes[index]) return;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/init.h"
 #include "timeline/scene.h"
 
 // A physical line whose definitions did not expand in full. Cycle: a name
@@ -63,13 +64,17 @@ public:
     bool init(const char* path, std::string* error = nullptr);
     // The same for the bytes of a script already read. A tool that reports on
     // the script sees it after preprocessing, before the option pass takes
-    // the lines and the definitions are dropped.
-    void load(const std::string& bytes, const std::function<void(const CScript&)>& preprocessed = nullptr);
-    void defineInit();   // built-in names
-    void optionParse();  // options, sync lists and the timeline
+    // the lines and the definitions are dropped. The "Default" options go
+    // into options: a tool that loads a script beside the show it plays
+    // passes a record of its own.
+    void load(const std::string& bytes, const std::function<void(const CScript&)>& preprocessed = nullptr,
+              CInit& options = einit);
+    void defineInit();                       // built-in names
+    void optionParse(CInit& options = einit);  // options, sync lists and the timeline
     // Turns the next group of equal-time statements into scenes, filed in
-    // track order. A tool that keeps the records itself passes file, which
-    // then gets each statement's index and record instead.
+    // track order (a tube scene also into the tube's record, scene1). A tool
+    // that keeps the records itself passes file, which then gets each
+    // statement's index and record instead, and no global is changed.
     void parse(const std::function<void(int32_t, const CScene&)>& file = nullptr);
 };
 

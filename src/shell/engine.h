@@ -19,8 +19,9 @@ extern CMain engine;
 // Tools that compose a show themselves (capture, checks) must survive the
 // show's "end": a handler set here runs in quit() instead of the shutdown.
 // It must not return; it throws or jumps back to the tool's own loop.
-// Returns the handler it replaces.
+// The handler holds for quit() called on the thread that set it. Returns
+// the handler it replaces.
 using QuitHandler = void (*)();
 QuitHandler setQuitHandler(QuitHandler handler);
-// The handler set now, or null.
+// The handler set now on this thread, or null.
 QuitHandler currentQuitHandler();

@@ -27,21 +27,19 @@ static bool withinLimits(EGLDisplay display, EGLConfig config, int width, int he
 
 OffscreenContext::~OffscreenContext() { destroy(); }
 
-bool OffscreenContext::create(int width, int height, std::string* error) {
-    destroy();
+// The surfaceless platform needs no X server; fall back to the default display.
+static EGLDisplay openDisplay() {
     auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
         eglGetProcAddress("eglGetPlatformDisplayEXT"));
     EGLDisplay display = EGL_NO_DISPLAY;
-    // The surfaceless platform needs no X server; fall back to the default display.
     if (getPlatformDisplay)
         display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     if (display == EGL_NO_DISPLAY) display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
-    if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) {
-        setError(error, "cannot open an EGL display");
-        return false;
-    }
-    display_ = display;
+    if (display != EGL_NO_DISPLAY && !eglInitialize(display, nullptr, nullptr)) display = EGL_NO_DISPLAY;
+    return display;
+}
 
+static bool chooseConfig(EGLDisplay display, EGLConfig& config) {
     // The depth of the player's and the preview's windows (Mesa's GLX visuals
     // have 24 bits), so that a capture draws what they show: with 16 bits,
     // lines and faces close in depth come out in another order. EGL gives
@@ -50,9 +48,29 @@ bool OffscreenContext::create(int width, int height, std::string* error) {
         EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
         EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
         EGL_DEPTH_SIZE, 24, EGL_NONE};
-    EGLConfig config;
     EGLint count = 0;
-    if (!eglChooseConfig(display, configAttribs, &config, 1, &count) || count < 1) {
+    return eglChooseConfig(display, configAttribs, &config, 1, &count) && count >= 1;
+}
+
+bool frameSizeFits(int width, int height, std::string* error) {
+    const EGLDisplay display = openDisplay();
+    if (display == EGL_NO_DISPLAY) return true;
+    EGLConfig config;
+    const bool fits = !chooseConfig(display, config) || withinLimits(display, config, width, height, error);
+    eglTerminate(display);
+    return fits;
+}
+
+bool OffscreenContext::create(int width, int height, std::string* error) {
+    destroy();
+    const EGLDisplay display = openDisplay();
+    if (display == EGL_NO_DISPLAY) {
+        setError(error, "cannot open an EGL display");
+        return false;
+    }
+    display_ = display;
+    EGLConfig config;
+    if (!chooseConfig(display, config)) {
         setError(error, "no EGL configuration with an RGBA pbuffer and depth");
         destroy();
         return false;

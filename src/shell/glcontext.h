@@ -26,3 +26,9 @@ private:
     int width_ = 0;
     int height_ = 0;
 };
+
+// Whether a width x height frame is within what the offscreen context takes,
+// the largest pbuffer of its configuration: the preview's window keeps to
+// the sizes the capture renders. False with the limit in error ("the
+// largest it takes is 4096x4096"); true where no EGL display can say.
+bool frameSizeFits(int width, int height, std::string* error = nullptr);

@@ -12,7 +12,7 @@
 #include <new>
 #include <vector>
 
-#include "script/readfile.h"
+#include "assets/plainfile.h"
 #include "shell/music_libav.h"
 
 namespace {
@@ -119,7 +119,8 @@ MusicDecoder::Impl::~Impl() {
 
 bool MusicDecoder::Impl::open(const std::string& path, std::string& why) {
     std::string error;
-    fd = openPlainFile(path.c_str(), error);  // a pipe swapped in since the listing would block
+    PlainOpen opened;
+    fd = openPlainFile(path.c_str(), opened, error);  // a pipe swapped in since the listing would block
     if (fd < 0) {
         why = "cannot be read (" + error + ")";
         return false;

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <thread>
 
+#include "support/limits.h"
 #include "support/showdir.h"
 #include "support/xserver.h"
 
@@ -66,6 +67,7 @@ bool Player::start(const std::string& dir, const std::vector<std::string>& args,
         dup2(errFd, 2);
         dup2(outFd, 1);
         if (chdir(dir.c_str()) != 0) _exit(127);
+        limitAddressSpace(memoryMb_);
         for (const std::string& e : env) {
             if (e.find('=') == std::string::npos) unsetenv(e.c_str());
             else putenv(const_cast<char*>(e.c_str()));

@@ -32,6 +32,9 @@ public:
     // and standard error go to files.
     bool start(const std::string& dir, const std::vector<std::string>& args = {},
                const std::vector<std::string>& env = {});
+    // Gives the programs started after this at most megabytes of address
+    // space (support/limits.h).
+    void limitMemory(long megabytes) { memoryMb_ = megabytes; }
     // Waits for the player to end; its exit status, or -1 when it did not
     // end within timeout seconds (it is killed then) or died of a signal.
     int wait(double timeoutSeconds);
@@ -46,6 +49,7 @@ private:
     std::string binary_;
     pid_t pid_ = -1;
     int status_ = -1;  // wait status once reaped
+    long memoryMb_ = 0;
     std::string errPath_, outPath_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <strings.h>  // Required for: strncasecmp
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -18,9 +19,11 @@
 
 extern char** environ;
 
+// ffmpeg picks the container by the extension in any case (show.MP4 is an
+// MP4 file), so the encoding follows the same rule.
 static bool endsWith(const std::string& text, const char* end) {
     const size_t n = std::strlen(end);
-    return text.size() >= n && text.compare(text.size() - n, n, end) == 0;
+    return text.size() >= n && ::strncasecmp(text.c_str() + text.size() - n, end, n) == 0;
 }
 
 std::string findOnPath(const std::string& program) {

@@ -46,7 +46,7 @@ private:
 };
 
 // Whether a video file of this name gets H.264 (by x264): the extension is
-// .mp4, .m4v, .mov or .mkv.
+// .mp4, .m4v, .mov or .mkv, in any case.
 bool encodesH264(const std::string& path);
 
 // The full path of program on PATH, or empty.

@@ -2,15 +2,16 @@
 // not decode stops the player, a broken model draws wrongly, music that
 // does not decode stays silent.
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>  // Required for: strnlen, strerror
 #include <string>
 
 #include "assets/imageloader.h"
 #include "assets/jpegdecode.h"  // Required for: kLargestTextureSide
+#include "assets/plainfile.h"
 #include "checks.h"
 #include "shell/init.h"
+
+const char* const kPassedOver = "not a plain file: the player passes it over";
 
 namespace {
 
@@ -24,11 +25,15 @@ std::string partialPicture(const std::string& warning) {
 
 void checkImage(const DataFile& f, Findings& findings) {
     const std::string path = pathOf(f.name);
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+    PlainOpen opened;
+    std::string why;
+    if (std::FILE* file = openPlainStream(path.c_str(), opened, why)) {
         std::fclose(file);
     } else {
-        findings.add(f.name, 0, Severity::Error,
-                     std::string("cannot be read (") + std::strerror(errno) + "); the player stops at start-up");
+        // Gone or replaced since the listing: the player passes it over as the listing would.
+        if (opened == PlainOpen::NotPlain) findings.add(f.name, 0, Severity::Warning, kPassedOver);
+        if (opened == PlainOpen::Failed)
+            findings.add(f.name, 0, Severity::Error, "cannot be read (" + why + "); the player stops at start-up");
         return;
     }
     tImageJPG image;
@@ -52,7 +57,7 @@ void checkImage(const DataFile& f, Findings& findings) {
 void checkIgnored(const DataFile& f, Findings& findings) {
     if (f.loaded || f.name == "script.txt") return;
     if (f.kind != AssetKind::None) {
-        findings.add(f.name, 0, Severity::Warning, "not a plain file: the player passes it over");
+        findings.add(f.name, 0, Severity::Warning, kPassedOver);
         return;
     }
     std::string lower = f.name;

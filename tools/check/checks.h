@@ -55,6 +55,9 @@ using ModelUses = std::map<std::string, int>;
 ModelUses modelUses(const CheckInput& in);
 // The files of data/: decoding, models, music.
 void checkAssets(const DataIndex& data, const ModelUses& models, Findings& findings);
+// Said of a file of an asset's name that is no plain file (a directory, a
+// pipe), also one that became so after the listing.
+extern const char* const kPassedOver;
 // korvane-check --models: one line per model of data/ (model_list.cpp).
 void listModels(const DataIndex& data, std::FILE* out);
 // korvane-check --beats: the tempo, the first beat and every beat of music,

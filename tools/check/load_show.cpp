@@ -77,47 +77,52 @@ void readOptionPart(const CScript& pre, LoadedShow& show) {
 
 // Each group of equal start times as the compositor hands it to the parser:
 // the record under construction carries over from statement to statement.
-void parseStatements(LoadedShow& show) {
-    const size_t count = std::min(script.statements.size(), script.startTimes.size());
+void parseStatements(CScript& loaded, LoadedShow& show) {
+    const size_t count = std::min(loaded.statements.size(), loaded.startTimes.size());
     int32_t latest = INT32_MIN;
     for (size_t i = 0; i < count; i++) {
-        latest = std::max(latest, script.startTimes[i]);
-        const int line = i < script.statementLines.size() ? script.statementLines[i] : 0;
-        show.statements.push_back({std::string(), line, script.startTimes[i], latest, false, false, CScene{}});
+        latest = std::max(latest, loaded.startTimes[i]);
+        const int line = i < loaded.statementLines.size() ? loaded.statementLines[i] : 0;
+        show.statements.push_back({std::string(), line, loaded.startTimes[i], latest, false, false, CScene{}});
     }
-    setQuitHandler(throwShowEnded);
-    script.nextStatement = 0;
+    const QuitHandler previous = setQuitHandler(throwShowEnded);
+    loaded.nextStatement = 0;
     auto file = [&](int32_t index, const CScene& record) {
         show.statements[size_t(index)].reached = true;
         show.statements[size_t(index)].record = record;
     };
     try {
-        while (size_t(script.nextStatement) < count) script.parse(file);
+        while (size_t(loaded.nextStatement) < count) loaded.parse(file);
     } catch (const ShowEnded&) {
-        Statement& s = show.statements[size_t(script.nextStatement)];
+        Statement& s = show.statements[size_t(loaded.nextStatement)];
         s.reached = s.ends = true;
-        show.endIndex = script.nextStatement;
+        show.endIndex = loaded.nextStatement;
         show.endTime = s.shownAt;
     }
-    setQuitHandler(nullptr);
-    for (size_t i = 0; i < count; i++) show.statements[i].text = std::move(script.statements[i]);
-    script.statements.clear();
+    setQuitHandler(previous);
+    for (size_t i = 0; i < count; i++) show.statements[i].text = std::move(loaded.statements[i]);
 }
 
 }  // namespace
 
 void loadShowText(const std::string& bytes, LoadedShow& show) {
     show.physical = splitLines(bytes);
-    einit.defaults();
-    script = CScript{};
-    script.load(bytes, [&](const CScript& preprocessed) {
-        readOptionPart(preprocessed, show);
-        for (const auto& entry : preprocessed.defines) show.definitionNames.push_back(entry.first);
-    });
-    show.syncLists = script.syncLists;
-    show.runawayLines = script.runawayLines;
-    show.joinedLines = script.joinedLines;
-    parseStatements(show);
+    // A script and an options record of its own: the engine's stay as they
+    // are, for a show that plays beside the check.
+    CInit options;
+    options.defaults();
+    CScript loaded;
+    loaded.load(
+        bytes,
+        [&](const CScript& preprocessed) {
+            readOptionPart(preprocessed, show);
+            for (const auto& entry : preprocessed.defines) show.definitionNames.push_back(entry.first);
+        },
+        options);
+    show.syncLists = std::move(loaded.syncLists);
+    show.runawayLines = std::move(loaded.runawayLines);
+    show.joinedLines = std::move(loaded.joinedLines);
+    parseStatements(loaded, show);
 }
 
 bool loadShow(LoadedShow& show, std::string& error) {

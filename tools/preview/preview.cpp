@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <set>
 
 #include "assets.h"
 #include "assets/dir.h"
@@ -62,7 +64,8 @@ private:
     void followMusic();
     const BeatGrid* beats() const;
     void jump(int32_t t, uint32_t ticks);
-    void reload(const DataChanges& changes, uint32_t firstEvent, uint32_t ticks);
+    void askReload(const std::set<std::string>& names, bool everything, uint32_t firstEvent);
+    void takeReload(uint32_t ticks);
     bool present(int32_t t);
     void frame(uint32_t ticks);
     void shoot();
@@ -101,6 +104,8 @@ private:
     double fps_ = 0;
 
     PreviewStats stats_;
+    uint32_t reloadEvent_ = 0;             // ticks of the first change the reload takes in
+    Clock::time_point reloadStart_;        // when the preview began to take it in
 };
 
 bool Preview::open(std::string& error) {
@@ -113,9 +118,13 @@ bool Preview::open(std::string& error) {
     held_.create(width_, height_);
     std::string why;
     if (!overlay_.open(width_, height_, why)) std::fprintf(stderr, "korvane-preview: no overlay text: %s\n", why.c_str());
-    if (!watch_.start(why)) std::fprintf(stderr, "korvane-preview: %s; R reloads\n", why.c_str());
+    // The show is followed by its path, which the working directory named at the start.
+    const std::string showPath = options_.dir.rfind('/', 0) == 0 ? options_.dir : startDir_ + "/" + options_.dir;
+    if (!watch_.start(showPath, why)) std::fprintf(stderr, "korvane-preview: %s; R reloads\n", why.c_str());
     reloader.setRenderSize(width_, height_, options_.width > 0);
+    const auto start = Clock::now();
     reloader.loadAll();
+    stats_.started(stats_.since(start));
     overlay_.timelineChanged();
     followMusicFile();
     report();
@@ -180,12 +189,10 @@ void Preview::act(Action action, uint32_t ticks) {
         say(why.empty() ? std::string("loop ") + (playback_.loopOn ? "on" : "off") : why, ticks);
         break;
     }
-    case Action::Reload: {
-        DataChanges all;
-        all.everything = true;
-        reload(all, ticks, ticks);
+    case Action::Reload:
+        watch_.followShowDir();
+        askReload({}, true, ticks);
         break;
-    }
     case Action::Shot: shotDue_ = true; break;
     case Action::ToggleOverlay: overlayOn_ = !overlayOn_; break;
     case Action::ToggleFullscreen:
@@ -305,14 +312,25 @@ void Preview::followMusic() {
                      givenBeats_.empty() ? "" : " (--bpm is used instead)");
 }
 
-void Preview::reload(const DataChanges& changes, uint32_t firstEvent, uint32_t ticks) {
-    const auto start = Clock::now();
-    const bool rewound = reloader.apply(changes.names, changes.everything);
-    overlay_.timelineChanged();
-    followMusicFile();
-    report();
-    if (!rewound) return;
-    stats_.reloaded(firstEvent, stats_.since(start));
+void Preview::askReload(const std::set<std::string>& names, bool everything, uint32_t firstEvent) {
+    if (!reloader.busy()) {
+        reloadEvent_ = firstEvent;
+        reloadStart_ = Clock::now();
+    }
+    reloader.request(names, everything);
+}
+
+// Takes in what the reloader has done since the last frame; the window
+// never waits for a check.
+void Preview::takeReload(uint32_t ticks) {
+    const ReloadStep step = reloader.step();
+    if (step.changed) {
+        overlay_.timelineChanged();
+        followMusicFile();
+        report();
+    }
+    if (!step.rewound) return;
+    stats_.reloaded(reloadEvent_, stats_.since(reloadStart_));
     // The show goes on from where it was, in the new version.
     jump(playback_.now(ticks), ticks);
 }
@@ -446,7 +464,9 @@ void Preview::run() {
         events(ticks);
         if (quit_) break;
         const DataChanges changes = watch_.poll(ticks);
-        if (changes.any()) reload(changes, watch_.firstEventAt(), ticks);
+        if (changes.everything) watch_.followShowDir();
+        if (changes.any()) askReload(changes.names, changes.everything, watch_.firstEventAt());
+        takeReload(ticks);
         followMusic();
         clipboard_.serve();
         frame(ticks);
@@ -473,5 +493,13 @@ int runPreview(const PreviewOptions& options, const std::string& startDir) {
     }
     audioOut.close();
     SDL_Quit();
-    return opened ? 0 : 1;
+    const int status = opened ? 0 : 1;
+    // A check still running reads the engine's tables and the checker's
+    // constants: the process ends here without waiting for it, and without
+    // taking apart what it reads.
+    if (reloader.checking()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

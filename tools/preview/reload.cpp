@@ -3,31 +3,14 @@
 #include <sys/mman.h>  // Required for: memfd_create
 #include <unistd.h>
 
+#include <utility>
+
 #include "assets.h"
-#include "draw/rm_evil_bezier.h"
-#include "script/readfile.h"
 #include "script/script.h"
 #include "shell/init.h"
 #include "show.h"
 
 Reloader reloader;
-
-namespace {
-
-// What the checker's load overwrites of the engine while a show plays.
-struct EngineGlobals {
-    CScript script = ::script;
-    CBezier tube = scene1;
-    CInit init = einit;
-
-    void restore() {
-        ::script = std::move(script);
-        scene1 = tube;
-        einit = init;
-    }
-};
-
-}  // namespace
 
 void Reloader::setRenderSize(int width, int height, bool chosen) {
     width_ = width;
@@ -35,14 +18,10 @@ void Reloader::setRenderSize(int width, int height, bool chosen) {
     sizeChosen_ = chosen;
 }
 
-void Reloader::loadAll() { apply({}, true); }
-
 // A file of the preview's own, in memory, holding the text of the version
 // playing: seeks back read it again, and data/script.txt may by then hold an
 // edit with errors.
-static bool keepVersion(int& fd, std::string& path) {
-    std::string bytes, error;
-    if (!readPlainFile(kScriptPath, bytes, error)) return false;  // gone since the check
+static bool keepVersion(int& fd, std::string& path, const std::string& bytes) {
     if (fd < 0) {
         fd = memfd_create("korvane-preview-script", MFD_CLOEXEC);
         if (fd < 0) return false;
@@ -57,12 +36,12 @@ static bool keepVersion(int& fd, std::string& path) {
     return true;
 }
 
-// Loads the checked script into the engine as the version to play.
-bool Reloader::takeScript() {
-    if (!keepVersion(versionFd_, versionPath_)) return false;
+// Loads the checked bytes into the engine as the version to play.
+bool Reloader::takeScript(const std::string& bytes) {
+    if (!keepVersion(versionFd_, versionPath_, bytes)) return false;
     script = CScript();
     einit.defaults();
-    if (!script.init(versionPath_.c_str())) return false;
+    script.load(bytes);
     sizeNote_.clear();
     if (!sizeChosen_ && (einit.width != width_ || einit.height != height_))
         sizeNote_ = "the script's render size is " + std::to_string(einit.width) + "x" +
@@ -74,32 +53,56 @@ bool Reloader::takeScript() {
     return true;
 }
 
-bool Reloader::apply(const std::set<std::string>& names, bool everything) {
-    bool assetsChanged = everything;
-    if (everything) {
-        assets.loadAll();
+ReloadStep Reloader::take(ScriptVersion version) {
+    latest_ = std::move(version.checked);
+    kept_ = !latest_.read || latest_.errors > 0;
+    ReloadStep step;
+    step.changed = true;
+    if (kept_) return step;
+    if (playing_.read && latest_.physical == playing_.physical) {
+        playing_ = latest_;
+    } else if (takeScript(version.bytes)) {
+        playing_ = latest_;
+        step.rewound = true;
     } else {
-        for (const std::string& name : names)
-            if (name != "script.txt" && assets.reload(name)) assetsChanged = true;
+        kept_ = true;
     }
+    return step;
+}
+
+void Reloader::loadAll() {
+    assets.loadAll();
+    show.rewind();
+    take(checkScript());
+}
+
+void Reloader::request(const std::set<std::string>& names, bool everything) {
+    pending_ = true;
+    pendingAll_ = pendingAll_ || everything;
+    pendingNames_.insert(names.begin(), names.end());
+}
+
+ReloadStep Reloader::step() {
+    if (check_.running()) return check_.done() ? take(check_.take()) : ReloadStep{};
+    if (!pending_) return {};
+    std::set<std::string> names = std::move(pendingNames_);
+    const bool everything = pendingAll_;
+    pendingNames_.clear();
+    pending_ = pendingAll_ = false;
+    names.erase("script.txt");
     // Any file can decide a finding (a name the script asks for), so the
     // script is checked again whatever changed.
-    EngineGlobals saved;
-    latest_ = checkScript();
-    kept_ = !latest_.read || latest_.errors > 0;
-    if (!kept_) {
-        const bool sameScript = playing_.read && latest_.physical == playing_.physical;
-        if (sameScript && !assetsChanged) {
-            playing_ = latest_;
-        } else if (takeScript()) {
-            playing_ = latest_;
-            return true;
-        } else {
-            kept_ = true;
-        }
+    bool assetsChanged = everything;
+    if (everything)
+        assets.loadAll();
+    else
+        assetsChanged = assets.reload(names);
+    ReloadStep step;
+    if (!check_.start()) step = take(checkScript());
+    if (assetsChanged) {
+        // The version playing goes on with the new textures and models.
+        if (!step.rewound) show.rewind();
+        step.changed = step.rewound = true;
     }
-    saved.restore();
-    if (!assetsChanged) return false;
-    show.rewind();
-    return true;
+    return step;
 }

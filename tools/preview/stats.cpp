@@ -29,6 +29,10 @@ void PreviewStats::add(Sum& sum, double ms) const {
     sum.frames++;
 }
 
+void PreviewStats::started(double loadMs) const {
+    if (on) std::fprintf(stderr, "korvane-preview: start: data/ loaded and checked in %.1f ms\n", loadMs);
+}
+
 void PreviewStats::reloaded(uint32_t firstEvent, double applyMs) {
     reloadShown_ = false;
     firstEvent_ = firstEvent;

@@ -17,6 +17,8 @@ public:
     void keep(double ms) { add(keep_, ms); }
     void overlay(double ms) { add(overlay_, ms); }
 
+    // The files of data/ were loaded and the script checked at start-up, in loadMs.
+    void started(double loadMs) const;
     // A reload took the show back: firstEvent the SDL ticks of its first
     // file event, applyMs its checks and loads.
     void reloaded(uint32_t firstEvent, double applyMs);

@@ -2,16 +2,21 @@
 
 #include <poll.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "shell/init.h"
 
 // Quiet time after the last event before the changes count: an editor's
 // save (write a new file, rename it over the old) is over by then.
 static const uint32_t kSettleMs = 50;
+
+// Entries of a directory made, removed or renamed.
+static const uint32_t kEntryEvents = IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE;
 
 // A file written through an open descriptor is done when it is closed;
 // IN_MODIFY only keeps the settling clock from running out mid-write.
@@ -22,15 +27,38 @@ DataWatch::~DataWatch() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-bool DataWatch::start(std::string& error) {
+bool DataWatch::start(const std::string& showPath, std::string& error) {
     fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (fd_ < 0) {
         error = std::string("cannot watch the show's files: ") + std::strerror(errno);
         return false;
     }
-    dirWatch_ = inotify_add_watch(fd_, ".", IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE | IN_ONLYDIR);
-    watchData();
+    // "/shows/piece/." and "/shows/piece/" are /shows/piece, its name "piece".
+    showPath_ = std::filesystem::path(showPath).lexically_normal().string();
+    while (showPath_.size() > 1 && showPath_.back() == '/') showPath_.pop_back();
+    const size_t slash = showPath_.rfind('/');
+    showName_ = showPath_.substr(slash + 1);
+    const std::string parent = slash == 0 ? "/" : showPath_.substr(0, slash);
+    if (!showName_.empty() && slash != std::string::npos)
+        parentWatch_ = inotify_add_watch(fd_, parent.c_str(), kEntryEvents | IN_ONLYDIR);
+    watchShowDir();
     return true;
+}
+
+// The working directory: data/ coming or going, the directory itself removed or renamed.
+void DataWatch::watchShowDir() {
+    if (dirWatch_ >= 0) inotify_rm_watch(fd_, dirWatch_);
+    dirWatch_ = inotify_add_watch(fd_, ".", kEntryEvents | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
+    watchData();
+}
+
+bool DataWatch::followShowDir() {
+    struct stat here, there;
+    const bool moved = !showPath_.empty() && ::stat(showPath_.c_str(), &there) == 0 &&
+                       (::stat(".", &here) != 0 || here.st_dev != there.st_dev || here.st_ino != there.st_ino) &&
+                       ::chdir(showPath_.c_str()) == 0;
+    if (fd_ >= 0) watchShowDir();
+    return moved;
 }
 
 // data/ may not be there yet: the directory's watch says when it comes.
@@ -47,8 +75,15 @@ void DataWatch::take(const inotify_event& e, uint32_t now) {
         watchData();
         return;
     }
+    if (e.wd == parentWatch_) {
+        // The show directory came or went under its path.
+        if (e.len > 0 && showName_ == e.name) pending_.everything = true;
+        return;
+    }
     if (e.wd == dirWatch_) {
-        if (e.len > 0 && std::strcmp(e.name, kDataDir) == 0) {
+        if (e.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) {
+            pending_.everything = true;
+        } else if (e.len > 0 && std::strcmp(e.name, kDataDir) == 0) {
             pending_.everything = true;
             watchData();
         }

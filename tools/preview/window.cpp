@@ -3,6 +3,7 @@
 #include <SDL/SDL.h>
 
 #include "script/script.h"
+#include "shell/glcontext.h"
 #include "shell/init.h"
 
 void renderSize(const PreviewOptions& options, int& width, int& height) {
@@ -21,6 +22,13 @@ void renderSize(const PreviewOptions& options, int& width, int& height) {
 // A frame has the channels of korvane-capture's offscreen one, so blending
 // that reads the frame's alpha gives the same picture.
 bool openWindow(bool fullscreen, int width, int height, std::string& error) {
+    // Checked before anything is made: Mesa would make the window of any
+    // size and compose in it with gigabytes, a frame every few seconds.
+    std::string why;
+    if (!frameSizeFits(width, height, &why)) {
+        error = "no GL context of " + std::to_string(width) + "x" + std::to_string(height) + ": " + why;
+        return false;
+    }
     einit.windowed = !fullscreen;
     einit.modeWidth = width;
     einit.modeHeight = height;
