@@ -1,6 +1,5 @@
 #include "folder.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "assets/plainfile.h"
 #include "staged_file.h"
 
 bool makeDirectories(const std::string& dir, std::string& why) {
@@ -39,12 +39,12 @@ static bool writeAll(int fd, const char* data, size_t size) {
 }
 
 bool copyFile(const std::string& from, const std::string& to, std::string& why, uint64_t* bytes) {
-    // Opened without waiting: a file replaced by a pipe since the listing is refused, not waited on.
-    const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat st;
-    if (in < 0 || ::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        why = from + ": " + (in < 0 ? std::strerror(errno) : "not a plain file");
-        if (in >= 0) ::close(in);
+    // A file replaced by a pipe since the listing is refused, not waited on.
+    PlainOpen opened;
+    std::string reason;
+    const int in = openPlainFile(from.c_str(), opened, reason);
+    if (in < 0) {
+        why = from + ": " + reason;
         return false;
     }
     StagedFile out(to);
