@@ -5,6 +5,7 @@
 
 #include <emscripten.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "web/player.h"
@@ -22,6 +23,9 @@ void CMain::quit() {
     }
     throw ShowStopped{0};
 }
+
+// To the browser's console: the show goes on.
+void CMain::warn(const std::string& message) { std::fprintf(stderr, "korvane: warning: %s\n", message.c_str()); }
 
 void CMain::fail(const std::string& message) {
     pageShowFailure(message.c_str());
