@@ -64,14 +64,16 @@ void drawLine(const Vertex& first, const Vertex& second) {
         return;
     const Window pa = toWindow(a), pb = toWindow(b);
     const float dx = pb.x - pa.x, dy = pb.y - pa.y;
-    const float angle = std::atan2(dy, dx);
-    const float c = std::cos(angle), s = std::sin(angle);
+    // The line's direction: Mesa takes the cosine and sine of its angle;
+    // the same unit vector, without the three calls a line.
+    const float length = std::sqrt(dx * dx + dy * dy);
+    const float c = length > 0.0f ? dx / length : 1.0f, s = length > 0.0f ? dy / length : 0.0f;
     const bool smooth = layer.enables.lineSmooth;
     const float width = layer.lineWidth;
     // Lines that are not smooth: their own width and length, fully covered.
     const float w = !smooth ? 0.5f * std::fmax(width, 1.0f) : width <= 1.0f ? 1.0f : 0.5f * width + 0.5f;
     const float l = smooth ? 0.5f : 0.0f;
-    float halfLength = 0.5f * std::sqrt(dx * dx + dy * dy);
+    float halfLength = 0.5f * length;
     // A line shorter than a pixel fades with its length instead.
     halfLength = halfLength < 0.5f ? 2.0f * halfLength : halfLength + 0.5f;
     const float hw = smooth ? w : 1.0f, hl = smooth ? halfLength : 1.0f;
