@@ -167,17 +167,6 @@ bool VideoSink::open(std::string& error) {
     return true;
 }
 
-static bool writeAll(int fd, const uint8_t* data, size_t left) {
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        left -= size_t(n);
-    }
-    return true;
-}
-
 // Bottom row first in, planes upright out; odd sides round the chroma up,
 // as ffmpeg's yuv420p does.
 static void toI420(const Frame& frame, std::vector<uint8_t>& out) {

@@ -217,3 +217,15 @@ void StagedFile::discard() {
     if (g.temporaries.erase(temp_)) ::unlink(temp_.c_str());
     staged_ = false;
 }
+
+bool writeAll(int fd, const void* data, size_t size) {
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, bytes, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes += n;
+        size -= size_t(n);
+    }
+    return true;
+}

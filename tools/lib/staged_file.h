@@ -27,6 +27,10 @@ pid_t startChild(const std::function<pid_t()>& start);
 // The child has been waited for.
 void childEnded(pid_t pid);
 
+// Writes all size bytes to fd, going on after interruptions; false when
+// the file takes no more (errno says why).
+bool writeAll(int fd, const void* data, size_t size);
+
 class StagedFile {
 public:
     explicit StagedFile(std::string path) : path_(std::move(path)) {}

@@ -27,17 +27,6 @@ bool makeDirectories(const std::string& dir, std::string& why) {
     return true;
 }
 
-static bool writeAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
-}
-
 bool copyFile(const std::string& from, const std::string& to, std::string& why, uint64_t* bytes) {
     // A file replaced by a pipe since the listing is refused, not waited on.
     PlainOpen opened;
