@@ -1,8 +1,9 @@
 // The page of a show: fetches the show's files (listed in show.json, as
 // plain HTTP lists no folders), decodes its music, starts the engine
-// (korvane.js, loaded by the page, and korvane.wasm) on them, and offers to play. The engine draws
-// and keeps time; this page only loads, shows the show's state in words
-// and buttons, and starts the sound, which browsers allow only after a click.
+// (korvane.js, loaded by the page, and korvane.wasm) on them, and offers to
+// play. The engine draws and keeps time; this page only loads, shows the
+// show's state in words and buttons, and starts the sound, which browsers
+// allow only after a click.
 'use strict';
 
 (function () {
@@ -14,7 +15,10 @@
   const korvane = (window.korvane = {
     phase: 'loading',
     module: null,
-    music: null, // {context, path, buffer, startedAt, source}
+    // {context, path, buffer (once decoded), ready (a promise), failure, and
+    // while it plays source and startedAt}; the engine plays it into
+    // destination when one is set (a test's analyser), else the speakers.
+    music: null,
     loadedAt: 0, // ms from navigation to the first frame on the canvas
     // The show time of the frame on the canvas, and of the show's clock now.
     showTime: () => (korvane.module ? korvane.module._korvane_time() : 0),
