@@ -16,7 +16,6 @@ enum : unsigned {
     kProjection = 0x1701,
     kLineSmooth = 0x0B20,
     kLighting = 0x0B50,
-    kLight0 = 0x4000,
     kTextureGenS = 0x0C60,
     kTextureGenT = 0x0C61,
     kTextureGenMode = 0x2500,
@@ -113,10 +112,10 @@ extern Layer layer;
 void setError(unsigned err);
 // The top of the current stack.
 Matrix& topMatrix();
-// clip = projection * modelview * (x, y, z, w)
-void transform(const float v[4], float clip[4]);
 // The model-view matrix applied to v: the eye-space position.
 void toEye(const float v[4], float eye[4]);
+// The projection matrix applied to an eye-space position: clip space.
+void project(const float eye[4], float clip[4]);
 // The texture table: null for 0 and for names never generated.
 Texture* findTexture(unsigned name);
 // The ES texture a fragment samples now, or 0 when texturing is off: with

@@ -36,13 +36,14 @@ static void sphereMap(const float eye[4], float st[2]) {
 static Vertex makeVertex(float x, float y, float z) {
     Vertex v;
     const float object[4] = {x, y, z, 1.0f};
-    transform(object, v.clip);
+    float eye[4];
+    toEye(object, eye);
+    project(eye, v.clip);
     for (int i = 0; i < 4; i++) v.color[i] = clamp01(layer.current.color[i]);
     v.tex[0] = layer.current.tex[0];
     v.tex[1] = layer.current.tex[1];
     if (layer.enables.texGenS || layer.enables.texGenT) {
-        float eye[4], st[2];
-        toEye(object, eye);
+        float st[2];
         sphereMap(eye, st);
         if (layer.enables.texGenS) v.tex[0] = st[0];
         if (layer.enables.texGenT) v.tex[1] = st[1];

@@ -39,10 +39,8 @@ void toEye(const float v[4], float eye[4]) {
     apply(layer.modelview.back(), v, eye);
 }
 
-void transform(const float v[4], float clip[4]) {
+void project(const float eye[4], float clip[4]) {
     if (layer.projection.empty()) layer.projection.push_back(kIdentity);
-    float eye[4];
-    toEye(v, eye);
     apply(layer.projection.back(), eye, clip);
 }
 

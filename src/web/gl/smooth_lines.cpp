@@ -35,8 +35,8 @@ static Window toWindow(const Vertex& v) {
             v.clip[1] * invW * halfH + (float(layer.viewport[1]) + halfH)};
 }
 
-// A corner of the quad: the end vertex moved by (dx, dy) pixels, back in
-// clip space, with the coverage distances of that corner.
+// A corner of the quad: the end vertex moved to the window position at,
+// back in clip space, with the coverage distances of that corner.
 static BatchVertex corner(const Vertex& end, Window at, float across, float halfWidth, float along, float halfLength) {
     const float halfW = float(layer.viewport[2]) * 0.5f, halfH = float(layer.viewport[3]) * 0.5f;
     const float w = end.clip[3];
